@@ -1,0 +1,132 @@
+#pragma once
+
+#include "device/tarvoevent.h"
+#include "firmware/tarvoupgrade.h"
+
+#include <QList>
+#include <QLocalServer>
+#include <QMainWindow>
+#include <QNetworkAccessManager>
+#include <QPointF>
+#include <QString>
+#include <QSystemTrayIcon>
+#include <cstdint>
+
+namespace Ui {
+class MainWindow;
+}
+
+class QPushButton;
+class QColor;
+
+// The one window. It owns all program state; its member functions are defined in
+// the folder of the subsystem they belong to (device/, settings/, firmware/).
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Lays the window out for a model text (also used with texts of unknown models).
+    void applyModel(const QString& text);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private slots:
+    void onClose();
+    void onMinimize();
+    void onShowNormal();
+    void onTrayActivated(QSystemTrayIcon::ActivationReason reason);
+    void onSidebar();
+    void onColorPick();
+    void onInit();
+    void onShowPath();
+    void onUpgrade();
+    void onProgress(int value);
+    void onJoystickEvent(QByteArray report);
+    void onAutoUpgrade();
+    void onUpgradeReady();
+    void onClearFlash();
+    void onDeviceUpdate();
+    void onSetColor();
+    void onSavePageE();
+    void onSaveColor();
+    void onSavePageP();
+    void onPaddleChanged(int value);
+    void onPaddleUpdate();
+    void onBearLCalibrate();
+    void onBearRCalibrate();
+    void onBearExLCalibrate();
+    void onBearExRCalibrate();
+    void onTriggerChanged(int value);
+    void onTriggerUpdate();
+    void onClutchStatus();
+    void onShifterStatus();
+    void onNetUpgrade();
+    void onNetProgress(qint64 received, qint64 total);
+    void onNetUpgradeReady();
+    void onCalibrate();
+    void onCalibrateL(bool checked);
+    void onCalibrateR(bool checked);
+    void onEncoderBind();
+
+private:
+    friend class MainWindowProbe; // tests reach the private state through it
+
+    // Connection lifecycle (device/connection.cpp)
+    void showWaitingScreen();
+
+    // Model identification (settings/modelsetup.cpp)
+    void identifyModel();
+
+    // Readout of the wheel's state (settings/readout.cpp)
+    void readLedColours();
+    void readPaddleSettings();
+    void readEncoderPulse();
+    void readClutchEnable();
+    void readFirmwareVersion();
+
+    // Paddles, clutch and bite point (settings/paddles.cpp)
+    std::uint8_t paddleModeValue() const;
+    void sendPaddleSettings(bool save);
+    void setEncoderBindState(int state);
+
+    // Encoder pulse width and shifters (settings/encodershifters.cpp)
+    void updateShifterGroupHeight();
+
+    // LED colours (settings/ledcolours.cpp)
+    void setLedButtonColour(QPushButton* button, const QColor& colour);
+
+    // Preferences (settings/preferences.cpp)
+    void loadEncoderBinding();
+    void storeEncoderBinding();
+    void removeEncoderBinding();
+
+    // Firmware (firmware/upgrade.cpp)
+    void resetUpgradeUi();
+
+    Ui::MainWindow* ui = nullptr;
+    QPointF dragOrigin;
+    TarvoEvent eventThread;
+    TarvoUpgrade upgradeThread;
+    QNetworkAccessManager networkManager;
+    QLocalServer instanceServer;
+    std::uint32_t calLeftMin = 0;
+    std::uint32_t calRightMin = 0;
+    std::uint32_t calLeftMax = 4096;
+    std::uint32_t calRightMax = 4096;
+    QString modelName;
+    QString upgradeBaseUrl;
+    std::uint32_t productId = 0;
+    std::int32_t encoderBindState = 0;
+    std::uint8_t encoderUpInput = 255;
+    std::uint8_t encoderDownInput = 255;
+    bool hasBattery = false;
+    QSystemTrayIcon* trayIcon = nullptr;
+    QList<int> releasedInputs;
+};

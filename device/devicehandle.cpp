@@ -1,0 +1,3 @@
+#include "device/devicehandle.h"
+
+DeviceHandle deviceHandle;

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "device/hidbackend.h"
+#include "protocol/wheelprotocol.h"
+
+#include <memory>
+#include <mutex>
+
+// The one open wheel of the process, shared by the GUI, input and flashing threads.
+//
+// hidapi is not safe for concurrent calls on one device, and closing a device that
+// another thread is using is undefined. So every call, the close included, runs
+// under one lock, and a query's send and read back are a single locked exchange.
+// Every call may be made from any thread. Calls on a closed handle send nothing
+// and return -1 (exchange: ExchangeResult::NoDevice).
+class DeviceHandle
+{
+public:
+    enum class ExchangeResult {
+        NoDevice, // nothing sent; the buffer is left as the caller prepared it
+        Answered, // the answer is in the buffer
+        Failed,   // the send or the read back failed; the buffer content is not an answer
+    };
+
+    DeviceHandle() = default;
+    DeviceHandle(const DeviceHandle&) = delete;
+    DeviceHandle& operator=(const DeviceHandle&) = delete;
+
+    // Not owned; must outlive every open device. Set once at start, before any open.
+    void setBackend(HidBackend* backend);
+    HidBackend* backend() const;
+
+    int init();
+    // Closes any open device, then opens vendor:product. True when it opened.
+    bool open(std::uint16_t vendorId, std::uint16_t productId);
+    void close();
+    bool isOpen() const;
+    explicit operator bool() const { return isOpen(); }
+
+    int setNonBlocking(bool nonBlocking);
+    int read(std::uint8_t* data, std::size_t length);
+    int write(const std::uint8_t* data, std::size_t length);
+    int sendFeatureReport(const std::uint8_t* data, std::size_t length);
+    int getFeatureReport(std::uint8_t* data, std::size_t length);
+
+    int send(const tarvo::CommandFrame& frame);
+    // Sends the first 20 bytes of the buffer and reads the 21-byte answer back into it,
+    // with no other call on the device in between.
+    ExchangeResult exchange(tarvo::AnswerBuffer& buffer);
+
+private:
+    mutable std::mutex m_mutex;
+    HidBackend* m_backend = nullptr;
+    std::unique_ptr<HidDevice> m_device;
+};
+
+// The process-wide handle; null (closed) means no wheel.
+extern DeviceHandle deviceHandle;

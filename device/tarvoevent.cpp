@@ -1,0 +1,3 @@
+#include "device/tarvoevent.h"
+
+void TarvoEvent::run() {}

@@ -1,0 +1,3 @@
+#include "firmware/tarvoupgrade.h"
+
+void TarvoUpgrade::run() {}

@@ -1,0 +1,4 @@
+#include "protocol/wheelprotocol.h"
+
+namespace tarvo {
+} // namespace tarvo

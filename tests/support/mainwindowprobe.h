@@ -1,0 +1,36 @@
+#pragma once
+
+#include "app/mainwindow.h"
+#include "ui_mainwindow.h"
+
+// Reaches MainWindow's private state for tests.
+class MainWindowProbe
+{
+public:
+    static Ui::MainWindow* ui(MainWindow& w) { return w.ui; }
+    static QPointF& dragOrigin(MainWindow& w) { return w.dragOrigin; }
+    static TarvoEvent& eventThread(MainWindow& w) { return w.eventThread; }
+    static TarvoUpgrade& upgradeThread(MainWindow& w) { return w.upgradeThread; }
+    static QLocalServer& instanceServer(MainWindow& w) { return w.instanceServer; }
+    static QSystemTrayIcon* trayIcon(MainWindow& w) { return w.trayIcon; }
+    static std::uint32_t& calLeftMin(MainWindow& w) { return w.calLeftMin; }
+    static std::uint32_t& calRightMin(MainWindow& w) { return w.calRightMin; }
+    static std::uint32_t& calLeftMax(MainWindow& w) { return w.calLeftMax; }
+    static std::uint32_t& calRightMax(MainWindow& w) { return w.calRightMax; }
+    static QString& modelName(MainWindow& w) { return w.modelName; }
+    static QString& upgradeBaseUrl(MainWindow& w) { return w.upgradeBaseUrl; }
+    static std::uint32_t& productId(MainWindow& w) { return w.productId; }
+    static std::int32_t& encoderBindState(MainWindow& w) { return w.encoderBindState; }
+    static std::uint8_t& encoderUpInput(MainWindow& w) { return w.encoderUpInput; }
+    static std::uint8_t& encoderDownInput(MainWindow& w) { return w.encoderDownInput; }
+    static bool& hasBattery(MainWindow& w) { return w.hasBattery; }
+    static QList<int>& releasedInputs(MainWindow& w) { return w.releasedInputs; }
+
+    static void identifyModel(MainWindow& w) { w.identifyModel(); }
+    static void showWaitingScreen(MainWindow& w) { w.showWaitingScreen(); }
+    static void sendPaddleSettings(MainWindow& w, bool save) { w.sendPaddleSettings(save); }
+    static void setEncoderBindState(MainWindow& w, int state) { w.setEncoderBindState(state); }
+    static void loadEncoderBinding(MainWindow& w) { w.loadEncoderBinding(); }
+    static void storeEncoderBinding(MainWindow& w) { w.storeEncoderBinding(); }
+    static void updateShifterGroupHeight(MainWindow& w) { w.updateShifterGroupHeight(); }
+};
