@@ -2,23 +2,61 @@
 
 #include "device/hidbackend.h"
 
+#include <QByteArray>
+#include <QJsonObject>
+#include <QList>
 #include <QObject>
 #include <QString>
+#include <cstdint>
 
-// A simulated wheel: receives frames, keeps live and flash state, answers queries.
+// A simulated wheel: receives frames, keeps live and flash state, answers queries,
+// and produces input reports. One object per process, used as a HidBackend.
+//
+// Every public function is thread-safe: the device it opens is called from the GUI,
+// input and flashing threads, the control functions from the GUI thread or tests.
 class VirtualWheel : public QObject, public HidBackend
 {
     Q_OBJECT
 
 public:
+    // One frame the wheel received, for tests.
+    struct Received
+    {
+        enum class Kind { SendFeature, Write } kind;
+        QByteArray bytes;
+    };
+
     VirtualWheel(const QString& model, std::uint16_t productId, QObject* parent = nullptr);
     ~VirtualWheel() override;
 
-    // Keeps the flash in path (JSON). False with a reason when the file exists but is malformed.
+    // Keeps the flash in path (JSON): loads it now (a missing file is a factory-new
+    // wheel) and rewrites it after every change. False, with a reason, when the file
+    // cannot be read or is malformed; the file is then left untouched.
     bool attachStateFile(const QString& path, QString* error);
     // The paddles sweep and a few inputs pulse by themselves.
     void setDemo(bool on);
 
     int init() override;
     std::unique_ptr<HidDevice> open(std::uint16_t vendorId, std::uint16_t productId) override;
+
+    // The control commands, as C++ calls (the control socket maps its lines onto these).
+    void queueInput(const QByteArray& reportAfterId); // 1..16 bytes; fewer make a short read
+    void unplug();
+    void plug();
+    void setModel(const QString& text);
+    void setVersion(const QString& text);
+    void setBattery(int percent, int supply, int link);
+    void setAuxLampsFlag(int flag);
+    void setShifterRaw(int shifter, int value);
+    // Sets a stored setting in live and flash alike; false (and nothing changes) on a bad key or value.
+    bool setSetting(const QString& key, const QStringList& values, QString* error = nullptr);
+    void failSends(int count);
+    void failGets(int count);
+    QJsonObject state() const;
+
+    // For tests and benchmarks.
+    bool isOpen() const;
+    int pendingInputCount() const;
+    QList<Received> received() const;
+    void clearReceived();
 };

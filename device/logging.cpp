@@ -1,0 +1,4 @@
+#include "device/logging.h"
+
+Q_LOGGING_CATEGORY(lcInput, "tarvoset.input")
+Q_LOGGING_CATEGORY(lcDevice, "tarvoset.device")
