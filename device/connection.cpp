@@ -1,5 +1,76 @@
 // Connection lifecycle of the window: opening the wheel and the waiting screen.
 #include "app/mainwindow.h"
+#include "device/devicehandle.h"
+#include "device/logging.h"
+#include "protocol/wheelprotocol.h"
+#include "ui_mainwindow.h"
 
-void MainWindow::onInit() {}
-void MainWindow::showWaitingScreen() {}
+#include <QDeadlineTimer>
+#include <QTimer>
+
+namespace {
+constexpr int kRetryDelayMs = 3000;
+}
+
+void MainWindow::onInit()
+{
+    if (eventThread.isRunning()) {
+        eventThread.requestInterruption();
+        eventThread.wait(QDeadlineTimer(QDeadlineTimer::Forever));
+    }
+    if (deviceHandle.isOpen())
+        deviceHandle.close();
+    productId = 0;
+
+    for (const std::uint16_t product : tarvo::kProductIds) {
+        if (deviceHandle.open(tarvo::kVendorId, product)) {
+            productId = product;
+            break;
+        }
+    }
+    if (productId == 0) {
+        showWaitingScreen();
+        QTimer::singleShot(kRetryDelayMs, this, SLOT(onInit()));
+        return;
+    }
+    qCDebug(lcDevice, "wheel %04x:%04x opened", tarvo::kVendorId, productId);
+
+    eventThread.start(QThread::InheritPriority);
+    ui->pbStatus->hide();
+
+    identifyModel();
+    readLedColours();
+    readPaddleSettings();
+    readEncoderPulse();
+    readClutchEnable();
+    readFirmwareVersion();
+    loadEncoderBinding();
+
+    QTimer::singleShot(0, ui->pbS1, SLOT(click()));
+    if (hasBattery)
+        QTimer::singleShot(0, this, SLOT(onDeviceUpdate()));
+}
+
+void MainWindow::showWaitingScreen()
+{
+    const auto children = ui->page1->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+    for (QWidget* child : children) {
+        const QString name = child->objectName();
+        if (name.startsWith(QLatin1String("pbI")) || name.startsWith(QLatin1String("pbJ"))
+            || name.startsWith(QLatin1String("pbSW")))
+            child->hide();
+    }
+    ui->lbHead->setText(tr("WAITING FOR DEVICE..."));
+    ui->lbMain->setStyleSheet(QStringLiteral("border-image:"));
+    for (QWidget* button : {ui->pbS1, ui->pbS2, ui->pbS3, ui->pbS4})
+        button->setEnabled(false);
+    QTimer::singleShot(0, ui->pbS5, SLOT(click()));
+    ui->pbStatus->show();
+    for (QWidget* widget :
+         {static_cast<QWidget*>(ui->lbEnc), static_cast<QWidget*>(ui->hsTrigger), static_cast<QWidget*>(ui->lbTrigger),
+          static_cast<QWidget*>(ui->pbSaveEnc), static_cast<QWidget*>(ui->pbCalL), static_cast<QWidget*>(ui->pgAdcR),
+          static_cast<QWidget*>(ui->pbCalR), static_cast<QWidget*>(ui->pgAdcL)})
+        widget->setVisible(false);
+    ui->lbVersion->hide();
+    resetUpgradeUi();
+}
