@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Builds TarvoSet and runs the whole test suite three times: a plain build, one under
+# AddressSanitizer and UndefinedBehaviorSanitizer, and the threaded tests under ThreadSanitizer.
+# Any failure makes it exit non-zero.
+set -euo pipefail
+cd "$(dirname "$0")"
+source scripts/deps.sh
+tarvo_install_dependencies
+
+jobs=$(nproc 2>/dev/null || echo 2)
+export QT_QPA_PLATFORM=offscreen
+# Keep the per-report input lines out of the test logs.
+export QT_LOGGING_RULES="tarvoset.input.debug=false"
+
+configure_and_build() { # dir, extra cmake args...
+    local dir=$1
+    shift
+    cmake -S . -B "$dir" -G Ninja -DTARVO_WARNINGS_AS_ERRORS=ON "$@"
+    cmake --build "$dir" -j "$jobs"
+}
+
+echo "== plain build"
+configure_and_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+ctest --test-dir build --output-on-failure -j "$jobs"
+
+echo "== AddressSanitizer and UndefinedBehaviorSanitizer"
+configure_and_build build-asan -DCMAKE_BUILD_TYPE=Debug -DTARVO_SANITIZE=address,undefined
+ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1" \
+LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0" \
+UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
+    ctest --test-dir build-asan --output-on-failure -j "$jobs"
+
+echo "== ThreadSanitizer (threaded tests)"
+configure_and_build build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVO_SANITIZE=thread
+TSAN_OPTIONS="suppressions=$PWD/tests/tsan.supp:halt_on_error=1:second_deadlock_stack=1" \
+    ctest --test-dir build-tsan --output-on-failure -L threaded -j "$jobs"
