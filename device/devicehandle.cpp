@@ -1,3 +1,91 @@
 #include "device/devicehandle.h"
 
 DeviceHandle deviceHandle;
+
+void DeviceHandle::setBackend(HidBackend* backend)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_backend = backend;
+}
+
+HidBackend* DeviceHandle::backend() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_backend;
+}
+
+int DeviceHandle::init()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_backend ? m_backend->init() : -1;
+}
+
+bool DeviceHandle::open(std::uint16_t vendorId, std::uint16_t productId)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    // Close first: a backend may refuse a second open of the same device.
+    m_device.reset();
+    if (!m_backend)
+        return false;
+    m_device = m_backend->open(vendorId, productId);
+    return m_device != nullptr;
+}
+
+void DeviceHandle::close()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_device.reset();
+}
+
+bool DeviceHandle::isOpen() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_device != nullptr;
+}
+
+int DeviceHandle::setNonBlocking(bool nonBlocking)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_device ? m_device->setNonBlocking(nonBlocking) : -1;
+}
+
+int DeviceHandle::read(std::uint8_t* data, std::size_t length)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_device ? m_device->read(data, length) : -1;
+}
+
+int DeviceHandle::write(const std::uint8_t* data, std::size_t length)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_device ? m_device->write(data, length) : -1;
+}
+
+int DeviceHandle::sendFeatureReport(const std::uint8_t* data, std::size_t length)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_device ? m_device->sendFeatureReport(data, length) : -1;
+}
+
+int DeviceHandle::getFeatureReport(std::uint8_t* data, std::size_t length)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_device ? m_device->getFeatureReport(data, length) : -1;
+}
+
+int DeviceHandle::send(const tarvo::CommandFrame& frame)
+{
+    return sendFeatureReport(frame.data(), frame.size());
+}
+
+DeviceHandle::ExchangeResult DeviceHandle::exchange(tarvo::AnswerBuffer& buffer)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (!m_device)
+        return ExchangeResult::NoDevice;
+    if (m_device->sendFeatureReport(buffer.data(), tarvo::kFrameSize) < 0)
+        return ExchangeResult::Failed;
+    if (m_device->getFeatureReport(buffer.data(), tarvo::kAnswerSize) < 0)
+        return ExchangeResult::Failed;
+    return ExchangeResult::Answered;
+}

@@ -19,7 +19,7 @@ public:
     enum class ExchangeResult {
         NoDevice, // nothing sent; the buffer is left as the caller prepared it
         Answered, // the answer is in the buffer
-        Failed,   // the send or the read back failed; the buffer content is not an answer
+        Failed, // the send or the read back failed; the buffer content is not an answer
     };
 
     DeviceHandle() = default;
@@ -38,6 +38,8 @@ public:
     explicit operator bool() const { return isOpen(); }
 
     int setNonBlocking(bool nonBlocking);
+    // Holds the lock for the whole call: read in non-blocking mode, or every other
+    // thread waits until a report arrives.
     int read(std::uint8_t* data, std::size_t length);
     int write(const std::uint8_t* data, std::size_t length);
     int sendFeatureReport(const std::uint8_t* data, std::size_t length);

@@ -1,4 +1,73 @@
 #include "protocol/wheelprotocol.h"
 
+#include <algorithm>
+
 namespace tarvo {
+
+namespace {
+
+bool validBlock(int block)
+{
+    return block >= 0 && block < static_cast<int>(kLedBlocks);
+}
+
+} // namespace
+
+std::uint8_t ledCodeForLevel(std::uint8_t v)
+{
+    // LEVELS ends at 255, so every v finds a code.
+    const auto it = std::lower_bound(LEVELS.begin(), LEVELS.end(), v);
+    return static_cast<std::uint8_t>(it - LEVELS.begin());
+}
+
+LedImage packLedImage(const LedLevels& levels)
+{
+    LedImage image{};
+    for (std::size_t i = 0; i < kLedImageSize; ++i) {
+        const std::uint8_t low = ledCodeForLevel(levels[2 * i]);
+        const std::uint8_t high = ledCodeForLevel(levels[2 * i + 1]);
+        image[i] = static_cast<std::uint8_t>(low | (high << 4));
+    }
+    return image;
+}
+
+LedLevels unpackLedImage(const LedImage& image)
+{
+    LedLevels levels{};
+    for (std::size_t i = 0; i < kLedImageSize; ++i) {
+        levels[2 * i] = LEVELS[image[i] & 0x0F];
+        levels[2 * i + 1] = LEVELS[image[i] >> 4];
+    }
+    return levels;
+}
+
+LedBlockReport ledBlockReport(const LedImage& image, int block)
+{
+    LedBlockReport report{};
+    report[0] = kLedReportId;
+    if (!validBlock(block))
+        return report;
+    report[1] = static_cast<std::uint8_t>(block);
+    const auto first = image.begin() + static_cast<std::ptrdiff_t>(kLedBlockBytes * static_cast<std::size_t>(block));
+    std::copy_n(first, kLedBlockBytes, report.begin() + 2);
+    return report;
+}
+
+std::array<LedBlockReport, kLedBlocks> ledBlockReportsInWriteOrder(const LedLevels& levels)
+{
+    const LedImage image = packLedImage(levels);
+    std::array<LedBlockReport, kLedBlocks> reports{};
+    for (std::size_t i = 0; i < kLedBlocks; ++i)
+        reports[i] = ledBlockReport(image, kLedBlockWriteOrder[i]);
+    return reports;
+}
+
+void storeLedBlockAnswer(LedImage& image, int block, const AnswerBuffer& answer)
+{
+    if (!validBlock(block))
+        return;
+    const auto target = image.begin() + static_cast<std::ptrdiff_t>(kLedBlockBytes * static_cast<std::size_t>(block));
+    std::copy_n(answer.begin() + 2, kLedBlockBytes, target);
+}
+
 } // namespace tarvo

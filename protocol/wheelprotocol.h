@@ -16,7 +16,7 @@ constexpr std::uint16_t kVendorId = 0x7E57;
 // Product ids are tried in this order; the first that opens wins.
 constexpr std::array<std::uint16_t, 7> kProductIds = {0x2007, 0x2008, 0x2009, 0x200A, 0x200B, 0x200C, 0x200D};
 
-constexpr std::size_t kFrameSize = 20;  // bytes sent with a feature or output report
+constexpr std::size_t kFrameSize = 20; // bytes sent with a feature or output report
 constexpr std::size_t kAnswerSize = 21; // bytes asked of a feature-report read
 constexpr std::size_t kInputReportSize = 17; // report id + 16 bytes
 
@@ -84,7 +84,7 @@ struct Rgb
 
 struct AuxLamps
 {
-    Rgb left;  // pbXL
+    Rgb left; // pbXL
     Rgb right; // pbXR
 };
 
@@ -100,6 +100,7 @@ struct BitePoint
 
 // 0..100 left, 101..201 right (bite + 101), anything else off (255 is the canonical off).
 BitePoint decodePaddleMode(std::uint8_t mode);
+// percent is clamped to 0..100; Off gives 255.
 std::uint8_t encodePaddleMode(PaddleSide side, int percent);
 
 // ---- frames ----
@@ -120,7 +121,8 @@ AnswerBuffer queryFrame(QuerySelector selector, std::uint8_t sub = 0);
 // Rewrites bytes 0-3 only, leaving what a previous answer left in 4-20 (LED readout).
 void writeQueryHeader(AnswerBuffer& buffer, QuerySelector selector, std::uint8_t sub = 0);
 // The clutch switch is written into the answer of the 02 0B 0C 08 query sent just before:
-// bytes 1-7 are rewritten, bytes 8-19 keep what the answer held.
+// bytes 1-7 are rewritten (value 1 or 0xFF, always saved), bytes 8-19 keep what the
+// answer held. Byte 0 is set to the report id in case the answer left another value there.
 void writeClutchEnableFrame(AnswerBuffer& buffer, bool enabled);
 
 // The first 20 bytes of a buffer, as sent.
@@ -184,9 +186,14 @@ std::uint8_t ledCodeForLevel(std::uint8_t v);
 // Level 2i in the low nibble of byte i, level 2i+1 in the high nibble.
 LedImage packLedImage(const LedLevels& levels);
 LedLevels unpackLedImage(const LedImage& image);
-// Output report 03 n followed by image bytes 18n..18n+17.
+// Output report 03 n followed by image bytes 18n..18n+17. A block outside 0..3 gives
+// 03 00 and zeros.
 LedBlockReport ledBlockReport(const LedImage& image, int block);
-// Copies answer bytes 2-19 of a block query into the image.
+// The four output reports of one LED write, encoded and packed, in the order they
+// are written (kLedBlockWriteOrder).
+std::array<LedBlockReport, kLedBlocks> ledBlockReportsInWriteOrder(const LedLevels& levels);
+// Copies answer bytes 2-19 of a block query into the image; a block outside 0..3
+// changes nothing.
 void storeLedBlockAnswer(LedImage& image, int block, const AnswerBuffer& answer);
 
 // ---- firmware transfer ----
