@@ -1,5 +1,51 @@
 #include "device/hidapibackend.h"
 
+#include <hidapi.h>
+
+namespace {
+
+class HidApiDevice : public HidDevice
+{
+public:
+    explicit HidApiDevice(hid_device* device)
+        : m_device(device)
+    {
+    }
+    ~HidApiDevice() override { hid_close(m_device); }
+    HidApiDevice(const HidApiDevice&) = delete;
+    HidApiDevice& operator=(const HidApiDevice&) = delete;
+
+    int setNonBlocking(bool nonBlocking) override { return hid_set_nonblocking(m_device, nonBlocking ? 1 : 0); }
+    int read(std::uint8_t* data, std::size_t length) override { return hid_read(m_device, data, length); }
+    int write(const std::uint8_t* data, std::size_t length) override { return hid_write(m_device, data, length); }
+    int sendFeatureReport(const std::uint8_t* data, std::size_t length) override
+    {
+        return hid_send_feature_report(m_device, data, length);
+    }
+    int getFeatureReport(std::uint8_t* data, std::size_t length) override
+    {
+        return hid_get_feature_report(m_device, data, length);
+    }
+
+private:
+    hid_device* m_device;
+};
+
+} // namespace
+
+// hid_exit is left out on purpose: the process-wide handle may still close its
+// device after this backend is gone, and the operating system frees the rest.
 HidApiBackend::~HidApiBackend() = default;
-int HidApiBackend::init() { return 0; }
-std::unique_ptr<HidDevice> HidApiBackend::open(std::uint16_t, std::uint16_t) { return nullptr; }
+
+int HidApiBackend::init()
+{
+    return hid_init();
+}
+
+std::unique_ptr<HidDevice> HidApiBackend::open(std::uint16_t vendorId, std::uint16_t productId)
+{
+    hid_device* device = hid_open(vendorId, productId, nullptr);
+    if (!device)
+        return nullptr;
+    return std::make_unique<HidApiDevice>(device);
+}

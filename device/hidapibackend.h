@@ -2,7 +2,8 @@
 
 #include "device/hidbackend.h"
 
-// Real wheels through hidapi.
+// Real wheels through hidapi. init() calls hid_init(); open() is hid_open with no
+// serial number, and destroying the returned device calls hid_close.
 class HidApiBackend : public HidBackend
 {
 public:
