@@ -1,5 +1,19 @@
 #include "settings/modeltable.h"
 
+namespace tarvo {
+
+bool modelMatches(const ModelInfo& model, const QString& text)
+{
+    return text.contains(QLatin1String(model.key), Qt::CaseSensitive);
+}
+
+QString pictureStyleSheet(const ModelInfo& model)
+{
+    return QStringLiteral("border-image: url(:/img/back.%1.png)").arg(QLatin1String(model.imageKey));
+}
+
+} // namespace tarvo
+
 namespace {
 QString& baseUrl()
 {
@@ -8,5 +22,11 @@ QString& baseUrl()
 }
 } // namespace
 
-void setUpdateServerBaseUrl(const QString& url) { baseUrl() = url; }
-QString updateServerBaseUrl() { return baseUrl(); }
+void setUpdateServerBaseUrl(const QString& url)
+{
+    baseUrl() = url;
+}
+QString updateServerBaseUrl()
+{
+    return baseUrl();
+}
