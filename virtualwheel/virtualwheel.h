@@ -7,13 +7,20 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
+#include <memory>
+
+class QTimer;
+class WheelFirmware;
 
 // A simulated wheel: receives frames, keeps live and flash state, answers queries,
 // and produces input reports. One object per process, used as a HidBackend.
 //
 // Every public function is thread-safe: the device it opens is called from the GUI,
 // input and flashing threads, the control functions from the GUI thread or tests.
+// Devices it opened may outlive it. Opens answer only vendor 0x7E57 and the product id
+// given at construction, and only while the wheel is plugged in.
 class VirtualWheel : public QObject, public HidBackend
 {
     Q_OBJECT
@@ -59,4 +66,11 @@ public:
     int pendingInputCount() const;
     QList<Received> received() const;
     void clearReceived();
+
+private:
+    void demoTick();
+
+    std::shared_ptr<WheelFirmware> m_firmware; // shared with every device opened
+    QTimer* m_demoTimer = nullptr;
+    int m_demoTick = 0;
 };
