@@ -3,6 +3,7 @@
 #include "device/devicehandle.h"
 #include "device/logging.h"
 #include "protocol/wheelprotocol.h"
+#include "settings/inputindicators.h"
 #include "settings/modellayouts.h"
 #include "settings/modeltable.h"
 #include "settings/placement.h"
@@ -95,6 +96,17 @@ void MainWindow::applyModel(const QString& text)
           static_cast<QWidget*>(ui->cbShifter), static_cast<QWidget*>(ui->pgAdcL), static_cast<QWidget*>(ui->pbCalL),
           static_cast<QWidget*>(ui->pgAdcR), static_cast<QWidget*>(ui->pbCalR)})
         w->hide();
+
+    // A live indicator the model does not place has no spot on its picture and must stay
+    // dark; placing enables it again. The extra-shifter pair has no placement: cbShifter
+    // alone decides whether it lights.
+    for (const InputIndicator& entry : inputIndicators) {
+        QPushButton* indicator = ui->*entry.widget;
+        if (indicator != ui->pbIExL && indicator != ui->pbIExR) {
+            indicator->hide();
+            indicator->setEnabled(false);
+        }
+    }
 
     // Every model whose key occurs is applied, in table order; a later one overrides.
     for (const tarvo::ModelInfo& model : tarvo::kModels) {
