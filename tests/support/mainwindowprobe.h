@@ -32,5 +32,6 @@ public:
     static void setEncoderBindState(MainWindow& w, int state) { w.setEncoderBindState(state); }
     static void loadEncoderBinding(MainWindow& w) { w.loadEncoderBinding(); }
     static void storeEncoderBinding(MainWindow& w) { w.storeEncoderBinding(); }
+    static void removeEncoderBinding(MainWindow& w) { w.removeEncoderBinding(); }
     static void updateShifterGroupHeight(MainWindow& w) { w.updateShifterGroupHeight(); }
 };
