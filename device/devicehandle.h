@@ -3,6 +3,7 @@
 #include "device/hidbackend.h"
 #include "protocol/wheelprotocol.h"
 
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 
@@ -51,7 +52,23 @@ public:
     ExchangeResult exchange(tarvo::AnswerBuffer& buffer);
 
 private:
-    mutable std::mutex m_mutex;
+    // Callers are served in the order they arrive. A plain mutex lets the flashing
+    // thread, which sends block after block, take the lock again before a waiting
+    // query or read wakes up, holding the GUI thread up for the whole transfer.
+    class FifoLock
+    {
+    public:
+        void lock();
+        void unlock();
+
+    private:
+        std::mutex m_mutex;
+        std::condition_variable m_turn;
+        unsigned long long m_nextTicket = 0;
+        unsigned long long m_serving = 0;
+    };
+
+    mutable FifoLock m_mutex;
     HidBackend* m_backend = nullptr;
     std::unique_ptr<HidDevice> m_device;
 };
