@@ -16,7 +16,8 @@ void FirmwareImage::addBlock(int number, const std::uint8_t* data, int count)
         clear();
     m_active = true;
     ++m_frames;
-    if (number != m_nextBlock || m_blocks.count(number))
+    // While in order, blocks 0..m_nextBlock-1 arrived once each, so a repeat is out of order too.
+    if (number != m_nextBlock)
         m_inOrder = false;
     m_nextBlock = number + 1;
     count = std::clamp(count, 0, kBlockBytes);

@@ -57,6 +57,7 @@ private slots:
     void readsValidFile();
     void roundTripAcrossRestart();
     void liveOnlyChangesNotStored();
+    void controlSetAndClearFlashAreStored();
     void malformed_data();
     void malformed();
     void directoryIsRefused();
@@ -192,6 +193,36 @@ void TestWheelStateFile::liveOnlyChangesNotStored()
     QCOMPARE(at(state, "flash.leds.0").toInt(), 255);
     QCOMPARE(compact(at(state, "flash.auxLamps")), QString("[255,255,255,255,255,255]"));
     QCOMPARE(at(state, "firmware.md5").toString(), QString());
+}
+
+void TestWheelStateFile::controlSetAndClearFlashAreStored()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("wheel.json");
+    writeFile(path, validFile());
+    {
+        VirtualWheel wheel("R-VELO", kPid);
+        QVERIFY(wheel.attachStateFile(path, nullptr));
+        QVERIFY(wheel.setSetting("pulseWidth", {"-1"}));
+        QVERIFY(wheel.setSetting("led", {"1", "4", "5", "255"}));
+    }
+    {
+        VirtualWheel wheel("R-VELO", kPid);
+        QVERIFY(wheel.attachStateFile(path, nullptr));
+        const QJsonObject state = wheel.state();
+        QCOMPARE(at(state, "flash.pulseWidth").toInt(), -1);
+        QCOMPARE(at(state, "flash.leds.3").toInt(), 4);
+        QCOMPARE(at(state, "flash.leds.4").toInt(), 9);
+        QCOMPARE(at(state, "flash.paddleMode").toInt(), 120);
+        auto device = wheel.open(kVendor, kPid);
+        QCOMPARE(send(*device, frame("02 0c 10")), 20);
+    }
+    VirtualWheel factory("R-VELO", kPid);
+    VirtualWheel wheel("R-VELO", kPid);
+    QVERIFY(wheel.attachStateFile(path, nullptr));
+    QCOMPARE(wheel.state().value("flash"), factory.state().value("flash"));
+    // The erase is of settings; the last image's record stays.
+    QCOMPARE(at(wheel.state(), "firmware.md5").toString(), QString("0123456789abcdef0123456789abcdef"));
 }
 
 void TestWheelStateFile::malformed_data()
