@@ -30,7 +30,8 @@ void MainWindow::onInit()
     }
     if (productId == 0) {
         showWaitingScreen();
-        QTimer::singleShot(kRetryDelayMs, this, SLOT(onInit()));
+        // Precise: a coarse timer may fire up to 5 % early.
+        QTimer::singleShot(kRetryDelayMs, Qt::PreciseTimer, this, SLOT(onInit()));
         return;
     }
     qCDebug(lcDevice, "wheel %04x:%04x opened", tarvo::kVendorId, productId);

@@ -1,0 +1,73 @@
+// The command line: what runs, what exits, and with which code.
+#include "app/appoptions.h"
+
+#include <QCoreApplication>
+#include <QTest>
+
+class TestAppOptions : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void parse_data();
+    void parse();
+};
+
+void TestAppOptions::parse_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<bool>("run");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<int>("pid");
+
+    QTest::newRow("nothing: real wheels") << QStringList{} << true << 0 << QString() << 0x2007;
+    QTest::newRow("demo is a virtual R-VELO") << QStringList{"--demo"} << true << 0 << "R-VELO" << 0x2007;
+    QTest::newRow("virtual wheel") << QStringList{"--virtual-wheel", "KTR2"} << true << 0 << "KTR2" << 0x2007;
+    QTest::newRow("pid") << QStringList{"--virtual-wheel", "QLN5", "--virtual-wheel-pid", "200b"} << true << 0 << "QLN5"
+                         << 0x200b;
+    QTest::newRow("pid upper case") << QStringList{"--virtual-wheel", "X", "--virtual-wheel-pid", "200D"} << true << 0
+                                    << "X" << 0x200d;
+    QTest::newRow("pid out of range") << QStringList{"--virtual-wheel", "X", "--virtual-wheel-pid", "2006"} << false
+                                      << 2 << QString() << 0;
+    QTest::newRow("pid not hex") << QStringList{"--virtual-wheel", "X", "--virtual-wheel-pid", "zz"} << false << 2
+                                 << QString() << 0;
+    QTest::newRow("model of 19 bytes") << QStringList{"--virtual-wheel", QString(19, 'M')} << true << 0
+                                       << QString(19, 'M') << 0x2007;
+    QTest::newRow("model of 20 bytes") << QStringList{"--virtual-wheel", QString(20, 'M')} << false << 2 << QString()
+                                       << 0;
+    QTest::newRow("unknown option") << QStringList{"--frobnicate"} << false << 2 << QString() << 0;
+    QTest::newRow("missing value") << QStringList{"--virtual-wheel"} << false << 2 << QString() << 0;
+    QTest::newRow("stray argument") << QStringList{"extra"} << false << 2 << QString() << 0;
+    QTest::newRow("state without virtual wheel") << QStringList{"--virtual-wheel-state", "s.json"} << false << 2
+                                                 << QString() << 0;
+    QTest::newRow("update server https") << QStringList{"--update-server", "https://127.0.0.1:8443/"} << true << 0
+                                         << QString() << 0x2007;
+    QTest::newRow("update server http refused") << QStringList{"--update-server", "http://127.0.0.1/"} << false << 2
+                                                << QString() << 0;
+    QTest::newRow("update server without slash") << QStringList{"--update-server", "https://127.0.0.1"} << false << 2
+                                                 << QString() << 0;
+    QTest::newRow("help") << QStringList{"--help"} << false << 0 << QString() << 0;
+    QTest::newRow("version") << QStringList{"--version"} << false << 0 << QString() << 0;
+}
+
+void TestAppOptions::parse()
+{
+    QFETCH(QStringList, args);
+    QFETCH(bool, run);
+    QFETCH(int, exitCode);
+    QFETCH(QString, model);
+    QFETCH(int, pid);
+    args.prepend(QStringLiteral("tarvoset"));
+    const AppOptionsResult result = parseAppOptions(args);
+    QCOMPARE(result.run, run);
+    QCOMPARE(result.exitCode, exitCode);
+    if (run) {
+        QCOMPARE(result.options.virtualWheel, !model.isEmpty());
+        QCOMPARE(result.options.virtualWheelModel, model);
+        QCOMPARE(int(result.options.virtualWheelPid), pid);
+    }
+}
+
+QTEST_GUILESS_MAIN(TestAppOptions)
+#include "tst_appoptions.moc"

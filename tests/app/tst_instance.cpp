@@ -1,0 +1,156 @@
+// The single-instance guard with real processes. Each case runs the program under a name of
+// its own (a symbolic link), since the guard's socket is named after the executable.
+#include "support/mainwindowprobe.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+// The exit code -17 as the parent sees it.
+constexpr int kAlreadyRunning = -17 & 0xff;
+
+QString programPath()
+{
+    return qEnvironmentVariable("TARVOSET_EXE");
+}
+
+// A child that never outlives its test, even when the test fails half-way.
+class ChildProcess : public QProcess
+{
+public:
+    ~ChildProcess() override
+    {
+        if (state() != QProcess::NotRunning) {
+            kill();
+            waitForFinished(3000);
+        }
+    }
+};
+
+bool answers(const QString& name)
+{
+    QLocalSocket socket;
+    socket.connectToServer(name);
+    return socket.waitForConnected(200);
+}
+} // namespace
+
+class TestInstance : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void secondStartExitsAndRestoresRunningWindow();
+    void secondProcessExitsFirstKeepsRunning();
+    void crashedInstanceLeavesNoGuardBehind();
+
+private:
+    // A link to the program named name inside the temporary directory.
+    QString linkAs(const QString& name);
+    void start(QProcess& process, const QString& program);
+
+    QTemporaryDir m_dir;
+};
+
+void TestInstance::initTestCase()
+{
+    QVERIFY2(QFile::exists(programPath()), "TARVOSET_EXE must name the built program");
+    QVERIFY(m_dir.isValid());
+}
+
+QString TestInstance::linkAs(const QString& name)
+{
+    const QString link = m_dir.filePath(name);
+    QFile::remove(link);
+    if (!QFile::link(programPath(), link))
+        QFile::copy(programPath(), link);
+    return link;
+}
+
+void TestInstance::start(QProcess& process, const QString& program)
+{
+    // A virtual wheel keeps the children away from any real wheel on the machine.
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.start(program, {QStringLiteral("--virtual-wheel"), QStringLiteral("R-VELO")});
+}
+
+void TestInstance::secondStartExitsAndRestoresRunningWindow()
+{
+    // This test process is the running instance: same name as the link below.
+    MainWindow w;
+    w.show();
+    QVERIFY(MainWindowProbe::instanceServer(w).isListening());
+    QVERIFY(QMetaObject::invokeMethod(&w, "onMinimize"));
+    QVERIFY(!w.isVisible());
+
+    ChildProcess second;
+    start(second, linkAs(QCoreApplication::applicationName()));
+    QVERIFY(second.waitForFinished(10000));
+    QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second.exitCode(), kAlreadyRunning);
+    QTRY_VERIFY(w.isVisible());
+    QVERIFY(!MainWindowProbe::trayIcon(w)->isVisible());
+}
+
+void TestInstance::secondProcessExitsFirstKeepsRunning()
+{
+    const QString name = QStringLiteral("tarvoset-guard-%1").arg(QCoreApplication::applicationPid());
+    const QString program = linkAs(name);
+    ChildProcess first;
+    start(first, program);
+    QVERIFY(first.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(answers(name), 10000);
+
+    ChildProcess second;
+    start(second, program);
+    QVERIFY(second.waitForFinished(10000));
+    QCOMPARE(second.exitCode(), kAlreadyRunning);
+    QCOMPARE(first.state(), QProcess::Running);
+
+    first.terminate();
+    if (!first.waitForFinished(5000))
+        first.kill();
+}
+
+void TestInstance::crashedInstanceLeavesNoGuardBehind()
+{
+#ifdef Q_OS_WIN
+    QSKIP("Named pipes vanish with their process; only Unix keeps a socket file behind.");
+#else
+    const QString name = QStringLiteral("tarvoset-stale-%1").arg(QCoreApplication::applicationPid());
+    const QString program = linkAs(name);
+    ChildProcess crashed;
+    start(crashed, program);
+    QTRY_VERIFY_WITH_TIMEOUT(answers(name), 10000);
+    crashed.kill(); // SIGKILL: no chance to remove its socket
+    QVERIFY(crashed.waitForFinished(5000));
+    QVERIFY2(QFile::exists(QDir::temp().filePath(name)), "the killed instance should leave its socket file");
+    QVERIFY(!answers(name));
+
+    // The next start must take over the guard instead of running unguarded...
+    ChildProcess next;
+    start(next, program);
+    QTRY_VERIFY_WITH_TIMEOUT(answers(name), 10000);
+    QCOMPARE(next.state(), QProcess::Running);
+
+    // ...so that the start after it is refused, and no third window opens.
+    ChildProcess third;
+    start(third, program);
+    QVERIFY(third.waitForFinished(10000));
+    QCOMPARE(third.exitCode(), kAlreadyRunning);
+    QCOMPARE(next.state(), QProcess::Running);
+
+    next.terminate();
+    if (!next.waitForFinished(5000))
+        next.kill();
+    QFile::remove(QDir::temp().filePath(name));
+#endif
+}
+
+QTEST_MAIN(TestInstance)
+#include "tst_instance.moc"

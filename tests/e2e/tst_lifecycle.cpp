@@ -1,0 +1,228 @@
+// The connection lifecycle against the virtual wheel: waiting, retrying, connecting,
+// losing the wheel and finding it again, seen in the window and in the HID trace.
+#include "device/devicehandle.h"
+#include "device/hidtrace.h"
+#include "support/mainwindowprobe.h"
+#include "tracefile.h"
+#include "virtualwheel/virtualwheel.h"
+
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+// Two wheels on the bus at once: opens go to whichever answers to the product id.
+class TwoWheels : public HidBackend
+{
+public:
+    TwoWheels(HidBackend& a, HidBackend& b) : m_a(a), m_b(b) {}
+    int init() override { return m_a.init(); }
+    std::unique_ptr<HidDevice> open(std::uint16_t vendorId, std::uint16_t productId) override
+    {
+        if (auto device = m_a.open(vendorId, productId))
+            return device;
+        return m_b.open(vendorId, productId);
+    }
+
+private:
+    HidBackend& m_a;
+    HidBackend& m_b;
+};
+
+bool isWaiting(MainWindow& w)
+{
+    auto* ui = MainWindowProbe::ui(w);
+    return ui->lbHead->text() == QLatin1String("WAITING FOR DEVICE...") && !ui->pbS1->isEnabled()
+        && !ui->pbS4->isEnabled() && !ui->pbStatus->isHidden();
+}
+
+bool isConnected(MainWindow& w, const QString& model)
+{
+    auto* ui = MainWindowProbe::ui(w);
+    return ui->lbHead->text() == QLatin1String("TARVO ") + model && ui->pbS1->isEnabled() && ui->pbStatus->isHidden()
+        && MainWindowProbe::eventThread(w).isRunning();
+}
+
+QStringList openedProducts(const QList<TraceLine>& lines)
+{
+    QStringList products;
+    for (const TraceLine& line : linesOfKind(lines, QStringLiteral("open")))
+        products << line.data.section(QLatin1Char(':'), 1) + QLatin1Char('=') + QString::number(line.result);
+    return products;
+}
+
+const QStringList kAllProductsFailing = {"2007=0", "2008=0", "2009=0", "200a=0", "200b=0", "200c=0", "200d=0"};
+} // namespace
+
+class TestLifecycle : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void noWheelRetriesEveryThreeSeconds();
+    void connectsAndReadsInOrder();
+    void unplugShowsWaitingAtOnceAndPlugReconnects();
+    void lowerProductIdWinsWithTwoWheels();
+    void silentModelQueryKeepsWaitingLayout();
+    void closeEndsThreadWithoutReconnecting();
+
+private:
+    QString tracePath() const { return m_dir->filePath(QStringLiteral("trace.log")); }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<VirtualWheel> m_wheel;
+    std::unique_ptr<HidTrace> m_trace;
+};
+
+void TestLifecycle::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_wheel = std::make_unique<VirtualWheel>(QStringLiteral("R-VELO"), 0x2007);
+    m_trace = std::make_unique<HidTrace>(m_wheel.get(), tracePath());
+    QVERIFY(m_trace->isOpen());
+    deviceHandle.setBackend(m_trace.get());
+}
+
+void TestLifecycle::cleanup()
+{
+    deviceHandle.close();
+    deviceHandle.setBackend(nullptr);
+    m_trace.reset();
+    m_wheel.reset();
+    m_dir.reset();
+}
+
+void TestLifecycle::noWheelRetriesEveryThreeSeconds()
+{
+    m_wheel->unplug();
+    MainWindow w;
+    QTRY_VERIFY(isWaiting(w));
+    QTRY_COMPARE(MainWindowProbe::ui(w)->stackedWidget->currentIndex(), 4);
+    QTest::qWait(6500);
+    QVERIFY(isWaiting(w));
+
+    const QList<TraceLine> lines = readTrace(tracePath());
+    QVERIFY(linesOfKind(lines, "malformed").isEmpty());
+    const QList<TraceLine> opens = linesOfKind(lines, "open");
+    // The first attempt at start, then one every 3000 ms: three rounds of all seven ids, in order.
+    QCOMPARE(openedProducts(lines), kAllProductsFailing + kAllProductsFailing + kAllProductsFailing);
+    for (int round = 1; round < 3; ++round) {
+        const double gap = opens[round * 7].time - opens[(round - 1) * 7].time;
+        QVERIFY2(gap >= 2990 && gap < 3600, qPrintable(QString::number(gap)));
+    }
+    QVERIFY(linesOfKind(lines, "send-feature").isEmpty());
+
+    // Plugged in while waiting: connected by the next retry.
+    m_wheel->plug();
+    QTRY_VERIFY_WITH_TIMEOUT(isConnected(w, "R-VELO"), 3600);
+    QTRY_COMPARE(MainWindowProbe::ui(w)->stackedWidget->currentIndex(), 0);
+    QVERIFY(MainWindowProbe::ui(w)->pbS1->isChecked());
+    QCOMPARE(MainWindowProbe::productId(w), 0x2007u);
+}
+
+void TestLifecycle::connectsAndReadsInOrder()
+{
+    MainWindow w;
+    QTRY_VERIFY(isConnected(w, "R-VELO"));
+    const QList<TraceLine> lines = readTrace(tracePath());
+    QVERIFY(linesOfKind(lines, "malformed").isEmpty());
+    QCOMPARE(lines.first().kind, QStringLiteral("open"));
+    QCOMPARE(lines.first().data, QStringLiteral("7e57:2007"));
+    QCOMPARE(lines.first().result, 1);
+    // The model is asked for first, with a cleared frame, and read back at once.
+    const QList<TraceLine> sends = linesOfKind(lines, "send-feature");
+    QVERIFY(!sends.isEmpty());
+    QCOMPARE(sends.first().data, QStringLiteral("020b0d") + QString(34, QLatin1Char('0')));
+    QCOMPARE(sends.first().result, 20);
+    int firstSend = -1;
+    for (int i = 0; i < lines.size() && firstSend < 0; ++i)
+        if (lines[i].kind == QLatin1String("send-feature"))
+            firstSend = i;
+    QVERIFY(firstSend + 1 < lines.size());
+    QCOMPARE(lines[firstSend + 1].kind, QStringLiteral("get-feature"));
+    QVERIFY(lines[firstSend + 1].data.startsWith(QStringLiteral("020d")));
+    QCOMPARE(lines[firstSend + 1].data.size(), 42);
+    QCOMPARE(MainWindowProbe::modelName(w), QStringLiteral("R-VELO"));
+}
+
+void TestLifecycle::unplugShowsWaitingAtOnceAndPlugReconnects()
+{
+    MainWindow w;
+    QTRY_VERIFY(isConnected(w, "R-VELO"));
+    QFile::resize(tracePath(), 0);
+
+    QElapsedTimer clock;
+    clock.start();
+    m_wheel->unplug();
+    QTRY_VERIFY_WITH_TIMEOUT(isWaiting(w), 1000);
+    QVERIFY2(clock.elapsed() < 500, "the waiting screen must come back at once, not after a retry delay");
+    QTRY_VERIFY(!MainWindowProbe::eventThread(w).isRunning());
+    QVERIFY(!deviceHandle.isOpen());
+    QCOMPARE(MainWindowProbe::productId(w), 0u);
+    QTRY_COMPARE(MainWindowProbe::ui(w)->stackedWidget->currentIndex(), 4);
+
+    // The lost handle was closed once, then every id was tried at once.
+    QTRY_COMPARE(openedProducts(readTrace(tracePath())), kAllProductsFailing);
+    QCOMPARE(linesOfKind(readTrace(tracePath()), "close").size(), 1);
+
+    m_wheel->plug();
+    QTRY_VERIFY_WITH_TIMEOUT(isConnected(w, "R-VELO"), 3600);
+    QVERIFY(deviceHandle.isOpen());
+    QCOMPARE(openedProducts(readTrace(tracePath())), kAllProductsFailing + QStringList{"2007=1"});
+}
+
+void TestLifecycle::lowerProductIdWinsWithTwoWheels()
+{
+    VirtualWheel higher(QStringLiteral("QLN5"), 0x200b);
+    VirtualWheel lower(QStringLiteral("KTR2"), 0x2009);
+    TwoWheels bus(higher, lower);
+    HidTrace trace(&bus, m_dir->filePath(QStringLiteral("two.log")));
+    deviceHandle.setBackend(&trace);
+    {
+        MainWindow w;
+        QTRY_VERIFY(isConnected(w, "KTR2"));
+        QCOMPARE(MainWindowProbe::productId(w), 0x2009u);
+        QCOMPARE(openedProducts(readTrace(m_dir->filePath(QStringLiteral("two.log")))),
+                 (QStringList{"2007=0", "2008=0", "2009=1"}));
+        QVERIFY(QMetaObject::invokeMethod(&w, "onClose"));
+    }
+    deviceHandle.close();
+    deviceHandle.setBackend(m_trace.get());
+}
+
+void TestLifecycle::silentModelQueryKeepsWaitingLayout()
+{
+    // The wheel opens but its model answer never comes: the link stands, the layout waits.
+    m_wheel->failGets(1);
+    MainWindow w;
+    QTRY_VERIFY(MainWindowProbe::eventThread(w).isRunning());
+    QTest::qWait(100);
+    auto* ui = MainWindowProbe::ui(w);
+    QCOMPARE(ui->lbHead->text(), QStringLiteral("WAITING FOR DEVICE..."));
+    QVERIFY(!ui->pbS1->isEnabled());
+    QCOMPARE(ui->stackedWidget->currentIndex(), 4);
+    QVERIFY(ui->pbStatus->isHidden());
+    QVERIFY(MainWindowProbe::modelName(w).isEmpty());
+    QCOMPARE(MainWindowProbe::productId(w), 0x2007u);
+}
+
+void TestLifecycle::closeEndsThreadWithoutReconnecting()
+{
+    MainWindow w;
+    w.show();
+    QTRY_VERIFY(isConnected(w, "R-VELO"));
+    QVERIFY(QMetaObject::invokeMethod(&w, "onClose"));
+    QVERIFY(!MainWindowProbe::eventThread(w).isRunning());
+    QVERIFY(!deviceHandle.isOpen());
+    QVERIFY(!w.isVisible());
+    // No reconnection follows a requested stop.
+    const int opens = linesOfKind(readTrace(tracePath()), "open").size();
+    QTest::qWait(200);
+    QCOMPARE(linesOfKind(readTrace(tracePath()), "open").size(), opens);
+}
+
+QTEST_MAIN(TestLifecycle)
+#include "tst_lifecycle.moc"
