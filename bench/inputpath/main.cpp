@@ -1,7 +1,8 @@
 // How fast the window takes input reports, and how late they show, with the virtual wheel
 // feeding the real window through the real reader thread on the offscreen platform.
 //
-//   bench_inputpath [model] [seconds at 1 kHz]     (defaults: ORBIX, 5)
+//   bench_inputpath [model] [seconds at 1 kHz] [small burst] [large burst]
+//   (defaults: ORBIX, 5, 1000, 10000)
 //
 // Every report alternates between all inputs on and all off, so the indicators toggle each
 // time. Report bytes 12-13 (unused by the display) carry a sequence number; a thin wrapper
@@ -22,6 +23,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <thread>
 #include <vector>
 
@@ -162,6 +164,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const QString model = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("ORBIX");
     const int seconds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
+    const int smallBurst = argc > 3 ? std::clamp(std::atoi(argv[3]), 1, kMaxSequence) : 1000;
+    const int largeBurst = argc > 4 ? std::clamp(std::atoi(argv[4]), 1, kMaxSequence) : 10000;
 
     Timeline timeline;
     VirtualWheel wheel(model, 0x2007);
@@ -208,40 +212,62 @@ int main(int argc, char** argv)
         constexpr int kCalls = 20000;
         QElapsedTimer timer;
         timer.start();
+        const std::clock_t cpuStart = std::clock();
         for (int i = 0; i < kCalls; ++i)
             QMetaObject::invokeMethod(&window, "onJoystickEvent", Qt::DirectConnection,
                                       Q_ARG(QByteArray, benchReport(i)));
         const double s = double(timer.nsecsElapsed()) / 1e9;
-        std::printf("display slot alone:        %9.0f reports/s (%d calls, %.2f us each)\n", kCalls / s, kCalls,
-                    s * 1e6 / kCalls);
+        const double cpu = double(std::clock() - cpuStart) / CLOCKS_PER_SEC;
+        std::printf("display slot alone:        %9.0f reports/s wall, %9.0f per CPU second (%.1f us CPU each)\n",
+                    kCalls / s, kCalls / cpu, cpu * 1e6 / kCalls);
+        runUntil([] { return false; }, 100);
+
+        // The same report again and again: no indicator changes, the bookkeeping alone.
+        const QByteArray held = benchReport(0);
+        const std::clock_t heldStart = std::clock();
+        for (int i = 0; i < kCalls; ++i)
+            QMetaObject::invokeMethod(&window, "onJoystickEvent", Qt::DirectConnection, Q_ARG(QByteArray, held));
+        const double heldCpu = double(std::clock() - heldStart) / CLOCKS_PER_SEC;
+        std::printf("display slot, nothing changes: %9.0f per CPU second (%.1f us CPU each)\n", kCalls / heldCpu,
+                    heldCpu * 1e6 / kCalls);
         runUntil([] { return false; }, 100);
     }
 
-    // (b) Saturated: the wheel's queue kept full, everything through reader, queue and window.
-    {
-        constexpr int kReports = 60000;
+    // (b) Bursts: the wheel's queue is kept full, so the reader hands reports on as fast as it
+    // reads them and the window's event queue grows as deep as the burst makes it.
+    auto flatOut = [&](const char* label, int count, int inFlight) {
+        std::fill(timeline.shown.begin(), timeline.shown.end(), 0);
         shownCount = 0;
-        std::atomic<int> maxPending{0};
+        std::atomic<int> maxBehind{0};
         QElapsedTimer timer;
         timer.start();
+        const std::clock_t cpuStart = std::clock();
         std::thread feeder([&] {
-            for (int sequence = 0; sequence < kReports;) {
-                const int pending = wheel.pendingInputCount();
-                maxPending = std::max(maxPending.load(), pending);
-                if (pending > kQueueHighWater) {
-                    std::this_thread::sleep_for(std::chrono::microseconds(200));
+            for (int sequence = 0; sequence < count;) {
+                const int behind = sequence - shownCount.load();
+                maxBehind = std::max(maxBehind.load(), behind);
+                if (behind >= inFlight || wheel.pendingInputCount() > kQueueHighWater) {
+                    std::this_thread::sleep_for(std::chrono::microseconds(50));
                     continue;
                 }
-                for (int k = 0; k < 500 && sequence < kReports; ++k, ++sequence)
+                const int batch = std::min({inFlight - behind, count - sequence, 500});
+                for (int k = 0; k < batch; ++k, ++sequence)
                     wheel.queueInput(benchReport(sequence));
             }
         });
-        const bool done = runUntil([&] { return shownCount.load() >= kReports; }, 120000);
+        const bool done = runUntil([&] { return shownCount.load() >= count; }, 300000);
         const double s = double(timer.nsecsElapsed()) / 1e9;
+        const double cpu = double(std::clock() - cpuStart) / CLOCKS_PER_SEC;
         feeder.join();
-        std::printf("through the reader:        %9.0f reports/s (%d of %d shown in %.2f s%s)\n", shownCount.load() / s,
-                    shownCount.load(), kReports, s, done ? "" : ", TIMED OUT");
+        std::printf("%s %9.0f reports/s wall (%d shown in %.2f s, %.0f%% of a core busy; at most %d behind)%s\n", label,
+                    shownCount.load() / s, shownCount.load(), s, 100.0 * cpu / s, maxBehind.load(),
+                    done ? "" : ", TIMED OUT");
         runUntil([] { return false; }, 200);
+    };
+    for (int burst : {smallBurst, largeBurst}) {
+        char label[64];
+        std::snprintf(label, sizeof label, "burst of %5d reports:   ", burst);
+        flatOut(label, burst, kMaxSequence);
     }
 
     // (c) 1000 reports per second, each timed from queue to reader to window.
