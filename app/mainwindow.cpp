@@ -17,6 +17,8 @@ MainWindow::MainWindow(QWidget* parent)
     , ui(new Ui::MainWindow)
     , dragOrigin(0, 0)
 {
+    // The images live in a static library; without this reference the linker drops them.
+    Q_INIT_RESOURCE(tarvoset);
     ui->setupUi(this);
     ui->lbCurVer->setText(tr("TarvoSet Version: v1.20"));
     ui->pbStatus->hide();
