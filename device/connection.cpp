@@ -58,8 +58,12 @@ void MainWindow::showWaitingScreen()
     for (QWidget* child : children) {
         const QString name = child->objectName();
         if (name.startsWith(QLatin1String("pbI")) || name.startsWith(QLatin1String("pbJ"))
-            || name.startsWith(QLatin1String("pbSW")))
+            || name.startsWith(QLatin1String("pbSW"))) {
             child->hide();
+            // Forget what was lit when the wheel went: otherwise the first report after a
+            // reconnect "releases" it, and a bound encoder moves the bite point untouched.
+            child->setStatusTip(QStringLiteral("HIDE"));
+        }
     }
     ui->lbHead->setText(tr("WAITING FOR DEVICE..."));
     ui->lbMain->setStyleSheet(QStringLiteral("border-image:"));

@@ -68,6 +68,7 @@ private slots:
     void lowerProductIdWinsWithTwoWheels();
     void silentModelQueryKeepsWaitingLayout();
     void closeEndsThreadWithoutReconnecting();
+    void inputHeldAtUnplugIsNotReleasedAfterReconnect();
 
 private:
     QString tracePath() const { return m_dir->filePath(QStringLiteral("trace.log")); }
@@ -222,6 +223,35 @@ void TestLifecycle::closeEndsThreadWithoutReconnecting()
     const int opens = linesOfKind(readTrace(tracePath()), "open").size();
     QTest::qWait(200);
     QCOMPARE(linesOfKind(readTrace(tracePath()), "open").size(), opens);
+}
+
+void TestLifecycle::inputHeldAtUnplugIsNotReleasedAfterReconnect()
+{
+    MainWindow w;
+    QTRY_VERIFY(isConnected(w, "R-VELO"));
+    auto* ui = MainWindowProbe::ui(w);
+    // The pbID3 encoder is bound; its up input (19) is held when the wheel goes.
+    MainWindowProbe::encoderUpInput(w) = 19;
+    MainWindowProbe::encoderDownInput(w) = 18;
+    MainWindowProbe::setEncoderBindState(w, 2);
+    const int bite = ui->hsBite->value();
+    m_wheel->queueInput(QByteArray::fromHex("00000000" "00000800"));
+    QTRY_VERIFY(!ui->pbID3R->isHidden());
+
+    m_wheel->unplug();
+    QTRY_VERIFY(isWaiting(w));
+    m_wheel->plug();
+    QTRY_VERIFY_WITH_TIMEOUT(isConnected(w, "R-VELO"), 3600);
+    m_wheel->clearReceived();
+
+    // Nothing is pressed now; nothing was turned either.
+    m_wheel->queueInput(QByteArray(16, '\0'));
+    QTRY_COMPARE(m_wheel->pendingInputCount(), 0);
+    QTest::qWait(50);
+    QVERIFY(MainWindowProbe::releasedInputs(w).isEmpty());
+    QCOMPARE(ui->hsBite->value(), bite);
+    for (const VirtualWheel::Received& frame : m_wheel->received())
+        QVERIFY2(!frame.bytes.startsWith(QByteArray::fromHex("020a")), frame.bytes.toHex().constData());
 }
 
 QTEST_MAIN(TestLifecycle)
