@@ -1,5 +1,6 @@
 // The single-instance guard with real processes. Each case runs the program under a name of
 // its own (a symbolic link), since the guard's socket is named after the executable.
+#include "app/instanceguard.h"
 #include "support/mainwindowprobe.h"
 
 #include <QDir>
@@ -48,6 +49,7 @@ private slots:
     void secondStartExitsAndRestoresRunningWindow();
     void secondProcessExitsFirstKeepsRunning();
     void crashedInstanceLeavesNoGuardBehind();
+    void fileOfTheGuardsNameIsNeverRemoved();
 
 private:
     // A link to the program named name inside the temporary directory.
@@ -149,6 +151,32 @@ void TestInstance::crashedInstanceLeavesNoGuardBehind()
     if (!next.waitForFinished(5000))
         next.kill();
     QFile::remove(QDir::temp().filePath(name));
+#endif
+}
+
+void TestInstance::fileOfTheGuardsNameIsNeverRemoved()
+{
+#ifdef Q_OS_WIN
+    QSKIP("Only Unix keeps the guard as a file.");
+#else
+    // Someone's file happens to carry the guard's name: the instance runs unguarded rather
+    // than delete it.
+    const QString name = QStringLiteral("tarvoset-notasocket-%1").arg(QCoreApplication::applicationPid());
+    const QString path = QDir::temp().filePath(name);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("keep me");
+    file.close();
+
+    QLocalServer server;
+    QVERIFY(!InstanceGuard::listen(server, name));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("keep me"));
+    file.close();
+    QFile::remove(path);
+
+    // With the name free, the guard listens.
+    QVERIFY(InstanceGuard::listen(server, name));
 #endif
 }
 
