@@ -12,25 +12,27 @@ export QT_QPA_PLATFORM=offscreen
 # Keep the per-report input lines out of the test logs.
 export QT_LOGGING_RULES="tarvoset.input.debug=false"
 
-configure_and_build() { # dir, extra cmake args...
+configure() { # dir, extra cmake args...
     local dir=$1
     shift
     cmake -S . -B "$dir" -G Ninja -DTARVO_WARNINGS_AS_ERRORS=ON "$@"
-    cmake --build "$dir" -j "$jobs"
 }
 
 echo "== plain build"
-configure_and_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+configure build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
 
 echo "== AddressSanitizer and UndefinedBehaviorSanitizer"
-configure_and_build build-asan -DCMAKE_BUILD_TYPE=Debug -DTARVO_SANITIZE=address,undefined
+configure build-asan -DCMAKE_BUILD_TYPE=Debug -DTARVO_SANITIZE=address,undefined -DTARVO_BUILD_EXTRAS=OFF
+cmake --build build-asan -j "$jobs"
 ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1" \
 LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0" \
 UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
     ctest --test-dir build-asan --output-on-failure -j "$jobs"
 
 echo "== ThreadSanitizer (threaded tests)"
-configure_and_build build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVO_SANITIZE=thread
+configure build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVO_SANITIZE=thread -DTARVO_BUILD_EXTRAS=OFF
+cmake --build build-tsan -j "$jobs" --target threaded_tests
 TSAN_OPTIONS="suppressions=$PWD/tests/tsan.supp:halt_on_error=1:second_deadlock_stack=1" \
     ctest --test-dir build-tsan --output-on-failure -L threaded -j "$jobs"
