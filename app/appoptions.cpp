@@ -4,6 +4,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QTextStream>
 #include <QUrl>
 #include <algorithm>
@@ -25,8 +26,7 @@ AppOptionsResult usageError(const QCommandLineParser& parser, const QString& mes
 AppOptionsResult parseAppOptions(const QStringList& arguments)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Configures Tarvo sim-racing steering wheels over USB HID."));
+    parser.setApplicationDescription(QStringLiteral("Configures Tarvo sim-racing steering wheels over USB HID."));
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption versionOption = parser.addVersionOption();
     const QCommandLineOption virtualWheel(QStringLiteral("virtual-wheel"),
@@ -41,19 +41,19 @@ AppOptionsResult parseAppOptions(const QStringList& arguments)
     const QCommandLineOption wheelControl(QStringLiteral("wheel-control"),
                                           QStringLiteral("Listen for virtual-wheel commands on local socket NAME."),
                                           QStringLiteral("NAME"));
-    const QCommandLineOption demo(QStringLiteral("demo"),
-                                  QStringLiteral("A virtual R-VELO wheel whose paddles and buttons move by themselves."));
+    const QCommandLineOption demo(
+        QStringLiteral("demo"), QStringLiteral("A virtual R-VELO wheel whose paddles and buttons move by themselves."));
     const QCommandLineOption hidTrace(QStringLiteral("hid-trace"),
                                       QStringLiteral("Append one line per HID exchange to FILE."),
                                       QStringLiteral("FILE"));
     const QCommandLineOption updateServer(QStringLiteral("update-server"),
                                           QStringLiteral("Base address of the update server (https, ending in /)."),
                                           QStringLiteral("URL"));
-    const QCommandLineOption caCertificates(QStringLiteral("ca-certificates"),
-                                            QStringLiteral("Extra certificate authorities (PEM) for the update server."),
-                                            QStringLiteral("FILE"));
-    parser.addOptions({virtualWheel, virtualWheelPid, virtualWheelState, wheelControl, demo, hidTrace, updateServer,
-                       caCertificates});
+    const QCommandLineOption caCertificates(
+        QStringLiteral("ca-certificates"), QStringLiteral("Extra certificate authorities (PEM) for the update server."),
+        QStringLiteral("FILE"));
+    parser.addOptions(
+        {virtualWheel, virtualWheelPid, virtualWheelState, wheelControl, demo, hidTrace, updateServer, caCertificates});
 
     if (!parser.parse(arguments))
         return usageError(parser, parser.errorText());
@@ -64,14 +64,15 @@ AppOptionsResult parseAppOptions(const QStringList& arguments)
         return result;
     }
     if (parser.isSet(versionOption)) {
-        QTextStream(stdout) << QCoreApplication::applicationName() << ' '
-                            << QCoreApplication::applicationVersion() << '\n';
+        QTextStream(stdout) << QCoreApplication::applicationName() << ' ' << QCoreApplication::applicationVersion()
+                            << '\n';
         AppOptionsResult result;
         result.run = false;
         return result;
     }
     if (!parser.positionalArguments().isEmpty())
-        return usageError(parser, QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().first()));
+        return usageError(parser,
+                          QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().first()));
 
     AppOptionsResult result;
     AppOptions& options = result.options;
@@ -106,5 +107,8 @@ AppOptionsResult parseAppOptions(const QStringList& arguments)
         options.updateServer = url;
     }
     options.caCertificates = parser.value(caCertificates);
+    if (!options.caCertificates.isEmpty() && !QFileInfo(options.caCertificates).isReadable())
+        return usageError(parser,
+                          QStringLiteral("Cannot read the --ca-certificates file '%1'.").arg(options.caCertificates));
     return result;
 }

@@ -20,7 +20,7 @@ struct AppOptions
 
 struct AppOptionsResult
 {
-    bool run = true;  // false: exit at once with exitCode
+    bool run = true; // false: exit at once with exitCode
     int exitCode = 0; // 0 after --help / --version, 2 on a usage error
     AppOptions options;
 };

@@ -48,7 +48,8 @@ int main(int argc, char* argv[])
         if (!options.wheelControl.isEmpty()) {
             controlServer = std::make_unique<WheelControlServer>(virtualWheel.get());
             if (!controlServer->listen(options.wheelControl))
-                return startupError(QStringLiteral("cannot listen on wheel control socket '%1'").arg(options.wheelControl));
+                return startupError(
+                    QStringLiteral("cannot listen on wheel control socket '%1'").arg(options.wheelControl));
         }
         virtualWheel->setDemo(options.demo);
         backend = virtualWheel.get();
@@ -66,6 +67,7 @@ int main(int argc, char* argv[])
     deviceHandle.setBackend(backend);
     if (!options.updateServer.isEmpty())
         setUpdateServerBaseUrl(options.updateServer);
+    setUpdateCaCertificates(options.caCertificates);
 
     int result = 0;
     {

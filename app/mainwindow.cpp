@@ -33,8 +33,8 @@ MainWindow::MainWindow(QWidget* parent)
           ui->pbT3,  ui->pbT4,  ui->pbT5,  ui->pbT6,  ui->pbT7,  ui->pbT8,  ui->pbT9,  ui->pbT10, ui->pbT11, ui->pbTL1,
           ui->pbTL2, ui->pbTL3, ui->pbTR1, ui->pbTR2, ui->pbTR3, ui->pbXL,  ui->pbXR})
         connect(button, SIGNAL(clicked(bool)), this, SLOT(onColorPick()));
-    for (QPushButton* button : {ui->pbSetR, ui->pbSetG, ui->pbSetB, ui->pbSetW, ui->pbSetD, ui->pbSet1, ui->pbSet2,
-                                ui->pbSet3, ui->pbSet4})
+    for (QPushButton* button :
+         {ui->pbSetR, ui->pbSetG, ui->pbSetB, ui->pbSetW, ui->pbSetD, ui->pbSet1, ui->pbSet2, ui->pbSet3, ui->pbSet4})
         connect(button, SIGNAL(clicked(bool)), this, SLOT(onSetColor()));
     connect(ui->pbSave, SIGNAL(clicked(bool)), this, SLOT(onSaveColor()));
     connect(ui->pbPath, SIGNAL(clicked(bool)), this, SLOT(onShowPath()));
@@ -102,7 +102,10 @@ void MainWindow::mousePressEvent(QMouseEvent* event)
         dragOrigin = event->globalPosition();
 }
 
-void MainWindow::mouseReleaseEvent(QMouseEvent*) { dragOrigin = QPointF(-1, -1); }
+void MainWindow::mouseReleaseEvent(QMouseEvent*)
+{
+    dragOrigin = QPointF(-1, -1);
+}
 
 void MainWindow::mouseMoveEvent(QMouseEvent* event)
 {

@@ -29,11 +29,20 @@ QMessageBox::StandardButton MessageBox::question(QWidget* parent, const QString&
     return ask(QMessageBox::Question, parent, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
 }
 
-void MessageBox::setNextAnswer(QMessageBox::StandardButton button) { queuedAnswers().append(button); }
+void MessageBox::setNextAnswer(QMessageBox::StandardButton button)
+{
+    queuedAnswers().append(button);
+}
 
-const QList<MessageBox::Shown>& MessageBox::shown() { return shownBoxes(); }
+const QList<MessageBox::Shown>& MessageBox::shown()
+{
+    return shownBoxes();
+}
 
-void MessageBox::clearShown() { shownBoxes().clear(); }
+void MessageBox::clearShown()
+{
+    shownBoxes().clear();
+}
 
 QMessageBox::StandardButton MessageBox::ask(QMessageBox::Icon icon, QWidget* parent, const QString& title,
                                             const QString& text, QMessageBox::StandardButtons buttons,

@@ -1,4 +1,4 @@
 // Erasing the settings stored in the wheel's flash.
 #include "app/mainwindow.h"
 
-void MainWindow::onClearFlash() {}
+void MainWindow::onClearFlash() { }

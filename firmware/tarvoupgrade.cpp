@@ -1,3 +1,3 @@
 #include "firmware/tarvoupgrade.h"
 
-void TarvoUpgrade::run() {}
+void TarvoUpgrade::run() { }

@@ -2,14 +2,14 @@
 #include "app/mainwindow.h"
 #include "ui_mainwindow.h"
 
-void MainWindow::onShowPath() {}
-void MainWindow::onUpgrade() {}
-void MainWindow::onProgress(int) {}
-void MainWindow::onAutoUpgrade() {}
-void MainWindow::onUpgradeReady() {}
-void MainWindow::onNetUpgrade() {}
-void MainWindow::onNetProgress(qint64, qint64) {}
-void MainWindow::onNetUpgradeReady() {}
+void MainWindow::onShowPath() { }
+void MainWindow::onUpgrade() { }
+void MainWindow::onProgress(int) { }
+void MainWindow::onAutoUpgrade() { }
+void MainWindow::onUpgradeReady() { }
+void MainWindow::onNetUpgrade() { }
+void MainWindow::onNetProgress(qint64, qint64) { }
+void MainWindow::onNetUpgradeReady() { }
 void MainWindow::resetUpgradeUi()
 {
     ui->pbAutoUpgrade->setEnabled(true);

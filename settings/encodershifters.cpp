@@ -4,14 +4,14 @@
 
 #include <QRect>
 
-void MainWindow::onTriggerChanged(int) {}
-void MainWindow::onTriggerUpdate() {}
-void MainWindow::onSavePageE() {}
-void MainWindow::onBearLCalibrate() {}
-void MainWindow::onBearRCalibrate() {}
-void MainWindow::onBearExLCalibrate() {}
-void MainWindow::onBearExRCalibrate() {}
-void MainWindow::onShifterStatus() {}
+void MainWindow::onTriggerChanged(int) { }
+void MainWindow::onTriggerUpdate() { }
+void MainWindow::onSavePageE() { }
+void MainWindow::onBearLCalibrate() { }
+void MainWindow::onBearRCalibrate() { }
+void MainWindow::onBearExLCalibrate() { }
+void MainWindow::onBearExRCalibrate() { }
+void MainWindow::onShifterStatus() { }
 void MainWindow::updateShifterGroupHeight()
 {
     // The extra shifter rows sit in the lower part of the box; a taller box reveals them.

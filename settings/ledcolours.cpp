@@ -4,7 +4,7 @@
 #include <QColor>
 #include <QPushButton>
 
-void MainWindow::onColorPick() {}
-void MainWindow::onSetColor() {}
-void MainWindow::onSaveColor() {}
-void MainWindow::setLedButtonColour(QPushButton*, const QColor&) {}
+void MainWindow::onColorPick() { }
+void MainWindow::onSetColor() { }
+void MainWindow::onSaveColor() { }
+void MainWindow::setLedButtonColour(QPushButton*, const QColor&) { }

@@ -30,3 +30,20 @@ QString updateServerBaseUrl()
 {
     return baseUrl();
 }
+
+namespace {
+QString& caCertificatesFile()
+{
+    static QString file;
+    return file;
+}
+} // namespace
+
+void setUpdateCaCertificates(const QString& pemFile)
+{
+    caCertificatesFile() = pemFile;
+}
+QString updateCaCertificates()
+{
+    return caCertificatesFile();
+}

@@ -118,3 +118,6 @@ QString pictureStyleSheet(const ModelInfo& model);
 // base + "upgrade/". Set once from the command line at start.
 void setUpdateServerBaseUrl(const QString& url);
 QString updateServerBaseUrl();
+// PEM file of extra certificate authorities trusted for the update server; empty for none.
+void setUpdateCaCertificates(const QString& pemFile);
+QString updateCaCertificates();

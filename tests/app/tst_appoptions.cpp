@@ -39,14 +39,16 @@ void TestAppOptions::parse_data()
     QTest::newRow("unknown option") << QStringList{"--frobnicate"} << false << 2 << QString() << 0;
     QTest::newRow("missing value") << QStringList{"--virtual-wheel"} << false << 2 << QString() << 0;
     QTest::newRow("stray argument") << QStringList{"extra"} << false << 2 << QString() << 0;
-    QTest::newRow("state without virtual wheel") << QStringList{"--virtual-wheel-state", "s.json"} << false << 2
-                                                 << QString() << 0;
+    QTest::newRow("state without virtual wheel")
+        << QStringList{"--virtual-wheel-state", "s.json"} << false << 2 << QString() << 0;
     QTest::newRow("update server https") << QStringList{"--update-server", "https://127.0.0.1:8443/"} << true << 0
                                          << QString() << 0x2007;
-    QTest::newRow("update server http refused") << QStringList{"--update-server", "http://127.0.0.1/"} << false << 2
-                                                << QString() << 0;
-    QTest::newRow("update server without slash") << QStringList{"--update-server", "https://127.0.0.1"} << false << 2
-                                                 << QString() << 0;
+    QTest::newRow("update server http refused")
+        << QStringList{"--update-server", "http://127.0.0.1/"} << false << 2 << QString() << 0;
+    QTest::newRow("update server without slash")
+        << QStringList{"--update-server", "https://127.0.0.1"} << false << 2 << QString() << 0;
+    QTest::newRow("unreadable CA file") << QStringList{"--ca-certificates", "/nonexistent/ca.pem"} << false << 2
+                                        << QString() << 0;
     QTest::newRow("help") << QStringList{"--help"} << false << 0 << QString() << 0;
     QTest::newRow("version") << QStringList{"--version"} << false << 0 << QString() << 0;
 }

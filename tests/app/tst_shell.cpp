@@ -61,15 +61,42 @@ void TestShell::fixedSize()
 void TestShell::slotsInDeclaredOrder()
 {
     // Connections are made by signature, so names, types and order are part of the interface.
-    const QStringList expected = {
-        "onClose()", "onMinimize()", "onShowNormal()", "onTrayActivated(QSystemTrayIcon::ActivationReason)",
-        "onSidebar()", "onColorPick()", "onInit()", "onShowPath()", "onUpgrade()", "onProgress(int)",
-        "onJoystickEvent(QByteArray)", "onAutoUpgrade()", "onUpgradeReady()", "onClearFlash()", "onDeviceUpdate()",
-        "onSetColor()", "onSavePageE()", "onSaveColor()", "onSavePageP()", "onPaddleChanged(int)", "onPaddleUpdate()",
-        "onBearLCalibrate()", "onBearRCalibrate()", "onBearExLCalibrate()", "onBearExRCalibrate()",
-        "onTriggerChanged(int)", "onTriggerUpdate()", "onClutchStatus()", "onShifterStatus()", "onNetUpgrade()",
-        "onNetProgress(qint64,qint64)", "onNetUpgradeReady()", "onCalibrate()", "onCalibrateL(bool)",
-        "onCalibrateR(bool)", "onEncoderBind()"};
+    const QStringList expected = {"onClose()",
+                                  "onMinimize()",
+                                  "onShowNormal()",
+                                  "onTrayActivated(QSystemTrayIcon::ActivationReason)",
+                                  "onSidebar()",
+                                  "onColorPick()",
+                                  "onInit()",
+                                  "onShowPath()",
+                                  "onUpgrade()",
+                                  "onProgress(int)",
+                                  "onJoystickEvent(QByteArray)",
+                                  "onAutoUpgrade()",
+                                  "onUpgradeReady()",
+                                  "onClearFlash()",
+                                  "onDeviceUpdate()",
+                                  "onSetColor()",
+                                  "onSavePageE()",
+                                  "onSaveColor()",
+                                  "onSavePageP()",
+                                  "onPaddleChanged(int)",
+                                  "onPaddleUpdate()",
+                                  "onBearLCalibrate()",
+                                  "onBearRCalibrate()",
+                                  "onBearExLCalibrate()",
+                                  "onBearExRCalibrate()",
+                                  "onTriggerChanged(int)",
+                                  "onTriggerUpdate()",
+                                  "onClutchStatus()",
+                                  "onShifterStatus()",
+                                  "onNetUpgrade()",
+                                  "onNetProgress(qint64,qint64)",
+                                  "onNetUpgradeReady()",
+                                  "onCalibrate()",
+                                  "onCalibrateL(bool)",
+                                  "onCalibrateR(bool)",
+                                  "onEncoderBind()"};
     const QMetaObject& meta = MainWindow::staticMetaObject;
     QList<QMetaMethod> slotMethods;
     int signalCount = 0;

@@ -18,7 +18,8 @@ struct TraceLine
 inline QList<TraceLine> readTrace(const QString& path)
 {
     static const QRegularExpression format(
-        QStringLiteral("^(\\d+\\.\\d{3}) (open|close|send-feature|get-feature|write|read) ([0-9a-f]+|[0-9a-f]{4}:[0-9a-f]{4}|-) (-?\\d+)$"));
+        QStringLiteral("^(\\d+\\.\\d{3}) (open|close|send-feature|get-feature|write|read) "
+                       "([0-9a-f]+|[0-9a-f]{4}:[0-9a-f]{4}|-) (-?\\d+)$"));
     QList<TraceLine> lines;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))

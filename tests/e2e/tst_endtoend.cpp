@@ -11,7 +11,10 @@
 #include <QTest>
 
 namespace {
-QString programPath() { return qEnvironmentVariable("TARVOSET_EXE"); }
+QString programPath()
+{
+    return qEnvironmentVariable("TARVOSET_EXE");
+}
 
 // One command line to the wheel's control socket; the answer line without its newline.
 QString command(const QString& socketName, const QString& line)
@@ -86,8 +89,8 @@ void TestEndToEnd::connectsTracesAndLosesTheWheel()
     QTRY_VERIFY_WITH_TIMEOUT(traceHas(trace, "open", "7e57:2007", 1), 10000);
     // The model query and its answer follow the open.
     QTRY_VERIFY_WITH_TIMEOUT(traceHas(trace, "send-feature", "020b0d00", 20), 5000);
-    QTRY_VERIFY_WITH_TIMEOUT(traceHas(trace, "get-feature", "020d" + QString::fromLatin1(QByteArray("KTR2").toHex()), 21),
-                             5000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        traceHas(trace, "get-feature", "020d" + QString::fromLatin1(QByteArray("KTR2").toHex()), 21), 5000);
     QTRY_COMPARE_WITH_TIMEOUT(command(control, "state").left(1), QStringLiteral("{"), 5000);
     const QJsonObject state = QJsonDocument::fromJson(command(control, "state").toUtf8()).object();
     QCOMPARE(state.value("model").toString(), QStringLiteral("KTR2"));

@@ -16,7 +16,11 @@ namespace {
 class TwoWheels : public HidBackend
 {
 public:
-    TwoWheels(HidBackend& a, HidBackend& b) : m_a(a), m_b(b) {}
+    TwoWheels(HidBackend& a, HidBackend& b)
+        : m_a(a)
+        , m_b(b)
+    {
+    }
     int init() override { return m_a.init(); }
     std::unique_ptr<HidDevice> open(std::uint16_t vendorId, std::uint16_t productId) override
     {
@@ -235,7 +239,8 @@ void TestLifecycle::inputHeldAtUnplugIsNotReleasedAfterReconnect()
     MainWindowProbe::encoderDownInput(w) = 18;
     MainWindowProbe::setEncoderBindState(w, 2);
     const int bite = ui->hsBite->value();
-    m_wheel->queueInput(QByteArray::fromHex("00000000" "00000800"));
+    m_wheel->queueInput(QByteArray::fromHex("00000000"
+                                            "00000800"));
     QTRY_VERIFY(!ui->pbID3R->isHidden());
 
     m_wheel->unplug();
