@@ -4,7 +4,7 @@
 #include "device/devicehandle.h"
 #include "device/hidapibackend.h"
 #include "device/hidtrace.h"
-#include "settings/modeltable.h"
+#include "firmware/updateserver.h"
 #include "virtualwheel/virtualwheel.h"
 #include "virtualwheel/wheelcontrolserver.h"
 

@@ -2,6 +2,7 @@
 #include "app/mainwindow.h"
 #include "device/devicehandle.h"
 #include "device/logging.h"
+#include "firmware/updateserver.h"
 #include "protocol/wheelprotocol.h"
 #include "settings/inputindicators.h"
 #include "settings/modellayouts.h"

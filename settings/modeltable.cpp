@@ -13,37 +13,3 @@ QString pictureStyleSheet(const ModelInfo& model)
 }
 
 } // namespace tarvo
-
-namespace {
-QString& baseUrl()
-{
-    static QString url = QStringLiteral("https://update.tarvo.example/");
-    return url;
-}
-} // namespace
-
-void setUpdateServerBaseUrl(const QString& url)
-{
-    baseUrl() = url;
-}
-QString updateServerBaseUrl()
-{
-    return baseUrl();
-}
-
-namespace {
-QString& caCertificatesFile()
-{
-    static QString file;
-    return file;
-}
-} // namespace
-
-void setUpdateCaCertificates(const QString& pemFile)
-{
-    caCertificatesFile() = pemFile;
-}
-QString updateCaCertificates()
-{
-    return caCertificatesFile();
-}

@@ -113,11 +113,3 @@ bool modelMatches(const ModelInfo& model, const QString& text);
 QString pictureStyleSheet(const ModelInfo& model);
 
 } // namespace tarvo
-
-// Base address of the update server ("https://.../", ending in '/'); the model folders lie under
-// base + "upgrade/". Set once from the command line at start.
-void setUpdateServerBaseUrl(const QString& url);
-QString updateServerBaseUrl();
-// PEM file of extra certificate authorities trusted for the update server; empty for none.
-void setUpdateCaCertificates(const QString& pemFile);
-QString updateCaCertificates();

@@ -1,6 +1,7 @@
 // The window laid out for each wheel model, and the model query that chooses it.
 #include "device/devicehandle.h"
 #include "fakewheel.h"
+#include "firmware/updateserver.h"
 #include "settings/modellayouts.h"
 #include "settings/modeltable.h"
 #include "settings/placement.h"

@@ -1,6 +1,7 @@
 // Model identification against the simulated wheel firmware: the model text it reports and
 // its lamp answer decide the layout.
 #include "device/devicehandle.h"
+#include "firmware/updateserver.h"
 #include "settings/modeltable.h"
 #include "support/mainwindowprobe.h"
 #include "virtualwheel/virtualwheel.h"

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+// Where firmware updates come from, set once from the command line at start.
+
+// Base address of the update server ("https://.../", ending in '/'); the model folders lie under
+// base + "upgrade/".
+void setUpdateServerBaseUrl(const QString& url);
+QString updateServerBaseUrl();
+// PEM file of extra certificate authorities trusted for the update server; empty for none.
+void setUpdateCaCertificates(const QString& pemFile);
+QString updateCaCertificates();
