@@ -44,7 +44,6 @@ private slots:
     void encoderButton();
 
 private:
-    void choose(QRadioButton* radio, int bite, const QString& marker);
     SettingsPage p;
 };
 
@@ -55,18 +54,12 @@ void TestPaddlePage::init()
     MainWindowProbe::calLeftMax(p.window()) = kLMax;
     MainWindowProbe::calRightMin(p.window()) = kRMin;
     MainWindowProbe::calLeftMin(p.window()) = kLMin;
-    choose(p.ui()->rbPadL, kMode, QString::number(kMode));
-    // The factory wheel has its clutches on.
+    // As the readout would set them for a factory wheel with the bite point 40 on the left.
+    p.ui()->rbPadL->setChecked(true);
+    p.ui()->hsBite->setValue(kMode);
+    p.ui()->hsBite->setStatusTip(QString::number(kMode));
     p.ui()->cbClutch->setChecked(true);
     p.frames();
-}
-
-// Widgets set as the readout would, without a user's click.
-void TestPaddlePage::choose(QRadioButton* radio, int bite, const QString& marker)
-{
-    radio->setChecked(true);
-    p.ui()->hsBite->setValue(bite);
-    p.ui()->hsBite->setStatusTip(marker);
 }
 
 void TestPaddlePage::saveMode_data()
@@ -217,7 +210,9 @@ void TestPaddlePage::failedSave()
 
 void TestPaddlePage::closeSavesSilently()
 {
-    choose(p.ui()->rbPadR, 30, QStringLiteral("50"));
+    p.ui()->rbPadR->setChecked(true);
+    p.ui()->hsBite->setValue(30);
+    p.ui()->hsBite->setStatusTip(QStringLiteral("50"));
     p.ui()->cbClutch->setChecked(false);
     QMetaObject::invokeMethod(&p.window(), "onClose");
     QCOMPARE(p.frames(), (QStringList{paddle(131, 0xef), kClutchQuery, clutchWrite(0xff)}));
@@ -307,46 +302,38 @@ void TestPaddlePage::calibration()
 
 void TestPaddlePage::encoderButton()
 {
-    MainWindow& w = p.window();
-    QPushButton* button = p.ui()->pbEncoder;
     const auto shows = [&](int state, const char* text, bool checked) {
-        return MainWindowProbe::encoderBindState(w) == state && button->text() == QLatin1String(text)
-            && button->isChecked() == checked;
+        return MainWindowProbe::encoderBindState(p.window()) == state && p.ui()->pbEncoder->text() == text
+            && p.ui()->pbEncoder->isChecked() == checked;
     };
-    button->click();
+    const auto restart = [&](const QString& model) {
+        p.m.reset();
+        p.m = std::make_unique<WheelWindow>(model);
+        return p.m->waitConnected(model);
+    };
+    p.ui()->pbEncoder->click();
     QVERIFY(shows(1, "ROTATE ONE ENCODER TO BIND BITEPOINT", true));
-    button->click(); // learning goes on
+    p.ui()->pbEncoder->click(); // learning goes on
     QVERIFY(shows(1, "ROTATE ONE ENCODER TO BIND BITEPOINT", true));
     p.m->feed(inputReport({19}));
     p.m->feed(inputReport({}));
     QVERIFY(shows(2, "CLEAR BIND ENCODER", false));
 
     // A new program finds the binding of its model, and only of its model.
-    const auto restart = [&](const QString& model) {
-        p.m.reset();
-        p.m = std::make_unique<WheelWindow>(model);
-        return p.m->waitConnected(model);
-    };
     QVERIFY(restart(QStringLiteral("KTR2")));
-    QCOMPARE(MainWindowProbe::encoderBindState(p.window()), 0);
+    QVERIFY(shows(0, "ASSIGN ROTARY ENCODER", false));
     QVERIFY(restart(QStringLiteral("R-VELO")));
-    MainWindow& again = p.window();
-    QCOMPARE(MainWindowProbe::encoderBindState(again), 2);
-    QCOMPARE(p.ui()->pbEncoder->text(), QStringLiteral("CLEAR BIND ENCODER"));
-    QCOMPARE(int(MainWindowProbe::encoderUpInput(again)), 19);
-    QCOMPARE(int(MainWindowProbe::encoderDownInput(again)), 18);
+    QVERIFY(shows(2, "CLEAR BIND ENCODER", false));
+    QCOMPARE(int(MainWindowProbe::encoderUpInput(p.window())), 19);
+    QCOMPARE(int(MainWindowProbe::encoderDownInput(p.window())), 18);
 
-    // Clearing removes this model's keys; the inputs are kept but no longer count.
-    Preferences().setValue(QStringLiteral("KTR2_ENCODER1"), 3);
+    // Clearing removes the keys, also for the next program; the inputs stay but no longer count.
     p.ui()->pbEncoder->click();
-    QCOMPARE(MainWindowProbe::encoderBindState(again), 0);
-    QCOMPARE(p.ui()->pbEncoder->text(), QStringLiteral("ASSIGN ROTARY ENCODER"));
-    QVERIFY(!p.ui()->pbEncoder->isChecked());
-    QCOMPARE(int(MainWindowProbe::encoderUpInput(again)), 19);
-    Preferences settings;
-    QVERIFY(!settings.contains(QStringLiteral("R-VELO_ENCODER1")));
-    QVERIFY(!settings.contains(QStringLiteral("R-VELO_ENCODER2")));
-    QCOMPARE(settings.value(QStringLiteral("KTR2_ENCODER1")).toInt(), 3);
+    QVERIFY(shows(0, "ASSIGN ROTARY ENCODER", false));
+    QCOMPARE(int(MainWindowProbe::encoderUpInput(p.window())), 19);
+    QVERIFY(!Preferences().contains(QStringLiteral("R-VELO_ENCODER1")));
+    QVERIFY(restart(QStringLiteral("R-VELO")));
+    QVERIFY(shows(0, "ASSIGN ROTARY ENCODER", false));
 }
 
 QTEST_MAIN(TestPaddlePage)
