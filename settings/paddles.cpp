@@ -108,7 +108,7 @@ void MainWindow::calibratePaddle(bool checked, QPushButton* button, std::uint32_
         max = kPaddleFullRange;
         sendPaddleSettings(false);
         button->setText(tr("SAVE"));
-        QTimer::singleShot(kCalibrationResetDelayMs, this, SLOT(onCalibrate()));
+        QTimer::singleShot(kCalibrationResetDelayMs, Qt::PreciseTimer, this, SLOT(onCalibrate()));
         return;
     }
     button->setText(tr("CALIBRATE"));
