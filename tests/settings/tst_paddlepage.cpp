@@ -37,6 +37,8 @@ private slots:
     void sliderSendsOnRelease();
     void clutchSwitch_data();
     void clutchSwitch();
+    void clutchControlsOfTheModel_data();
+    void clutchControlsOfTheModel();
     void failedSave_data();
     void failedSave();
     void closeSavesSilently();
@@ -159,6 +161,30 @@ void TestPaddlePage::clutchSwitch()
     QCOMPARE(p.frames(), (written < 0 ? QStringList{kClutchQuery} : QStringList{kClutchQuery, clutchWrite(written)}));
     QCOMPARE(p.messages(), QStringList{kSaved});
     QCOMPARE(p.flash().value("clutchEnable").toInt(), stored);
+}
+
+void TestPaddlePage::clutchControlsOfTheModel_data()
+{
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<bool>("shown"); // with the clutches on
+
+    QTest::newRow("R-VELO") << "R-VELO" << true;
+    QTest::newRow("LM270 has no clutch paddles") << "LM270" << false;
+    QTest::newRow("unknown model") << "X-1" << false;
+}
+
+void TestPaddlePage::clutchControlsOfTheModel()
+{
+    QFETCH(QString, model);
+    QFETCH(bool, shown);
+
+    QVERIFY(p.open(model));
+    // The wheel's clutches are on; the readout's queued update would find the same state.
+    p.ui()->cbClutch->setChecked(false);
+    p.ui()->cbClutch->setChecked(true);
+    QCOMPARE(p.ui()->gpClutch->isHidden(), !shown);
+    QCOMPARE(p.ui()->pgAdcL->isHidden(), !shown);
+    QCOMPARE(p.ui()->pbCalR->isHidden(), !shown);
 }
 
 void TestPaddlePage::failedSave_data()
