@@ -262,6 +262,21 @@ private slots:
         QCOMPARE(colourOf(w, name), shown.isValid() ? shown : before);
     }
 
+    // The four block queries and the lamp query share one buffer, cleared once: each query
+    // carries in bytes 4-19 what the previous answer left there (here the white image, all 0xff).
+    void readoutQueriesShareOneBuffer()
+    {
+        WheelWindow w(QStringLiteral("KTR2"));
+        QVERIFY(w.waitConnected("KTR2"));
+        w.wheel.clearReceived();
+        MainWindowProbe::readLedColours(*w.window);
+        const QByteArray rest(16, char(0xff));
+        QCOMPARE(sentOf(w, kFeature),
+                 (QList<QByteArray>{hexFrame("020b0000"), QByteArray::fromHex("020b0100") + rest,
+                                    QByteArray::fromHex("020b0200") + rest, QByteArray::fromHex("020b0300") + rest,
+                                    QByteArray::fromHex("020b1100") + rest}));
+    }
+
     // A pick is live, a save stores it, and the wheel reports it quantised after a reconnect.
     void pickThenSaveThenReconnect()
     {
