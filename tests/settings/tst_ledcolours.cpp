@@ -136,55 +136,40 @@ private slots:
     // (10, 20, 30) travels as the levels (17, 28, 39); slots past the table are white.
     void liveSend_data()
     {
-        QTest::addColumn<QString>("model");
-        QTest::addColumn<QString>("painted");
+        QTest::addColumn<QString>("target"); // model and painted button
         QTest::addColumn<int>("entries");
         QTest::addColumn<QString>("fed");
-        QTest::addColumn<QString>("lampFrame");
+        QTest::addColumn<QByteArray>("lampFrame"); // empty: none sent
 
-        QTest::newRow("KTR2 pbD26 order 4, then straight") << "KTR2"
-                                                           << "pbD26" << 47 << "25:39,17,28 45:17,28,39"
-                                                           << "021100";
-        QTest::newRow("KTR2 lamp") << "KTR2"
-                                   << "pbXR" << 47 << ""
-                                   << "0211000000000a141e";
+        const QByteArray blackLamps = hexFrame("021100");
+        QTest::newRow("KTR2 pbD26 order 4, then straight")
+            << "KTR2 pbD26" << 47 << "25:39,17,28 45:17,28,39" << blackLamps;
+        QTest::newRow("KTR2 lamp") << "KTR2 pbXR" << 47 << "" << hexFrame("0211000000000a141e");
         QTest::newRow("ZEPHA2 pbD16, white past 25")
-            << "ZEPHA2"
-            << "pbD16" << 26 << "18:17,28,39 20:17,28,39 22:17,28,39 24:17,39,28"
-            << "021100";
-        QTest::newRow("LM270 pbB2") << "LM270"
-                                    << "pbB2" << 43 << "2:17,28,39 4:17,28,39"
-                                    << "";
-        QTest::newRow("LM270 pbD13") << "LM270"
-                                     << "pbD13" << 43
+            << "ZEPHA2 pbD16" << 26 << "18:17,28,39 20:17,28,39 22:17,28,39 24:17,39,28" << blackLamps;
+        QTest::newRow("LM270 pbB2") << "LM270 pbB2" << 43 << "2:17,28,39 4:17,28,39" << QByteArray();
+        QTest::newRow("LM270 pbD13") << "LM270 pbD13" << 43
                                      << "12:17,28,39 14:17,28,39 16:17,28,39 22:17,28,39 26:17,39,28 27:17,39,28"
-                                     << "";
-        QTest::newRow("LM270 pbB1") << "LM270"
-                                    << "pbB1" << 43 << "0:17,28,39 24:17,39,28"
-                                    << "";
-        QTest::newRow("QLN5 pbTR1") << "QLN5"
-                                    << "pbTR1" << 43 << "42:17,28,39"
-                                    << "021100";
-        QTest::newRow("ORBIX lamp never sent") << "ORBIX"
-                                               << "pbXL" << 43 << ""
-                                               << "";
-        QTest::newRow("V-KERN all white") << "V-KERN"
-                                          << "pbB1" << 0 << ""
-                                          << "";
+                                     << QByteArray();
+        QTest::newRow("LM270 pbB1") << "LM270 pbB1" << 43 << "0:17,28,39 24:17,39,28" << QByteArray();
+        QTest::newRow("QLN5 pbTR1") << "QLN5 pbTR1" << 43 << "42:17,28,39" << blackLamps;
+        QTest::newRow("ORBIX lamp never sent") << "ORBIX pbXL" << 43 << "" << QByteArray();
+        QTest::newRow("V-KERN all white") << "V-KERN pbB1" << 0 << "" << QByteArray();
     }
 
     void liveSend()
     {
-        QFETCH(QString, model);
-        QFETCH(QString, painted);
+        QFETCH(QString, target);
         QFETCH(int, entries);
         QFETCH(QString, fed);
-        QFETCH(QString, lampFrame);
+        QFETCH(QByteArray, lampFrame);
 
+        const QString model = target.section(QLatin1Char(' '), 0, 0);
         WheelWindow w(model);
         QVERIFY(w.waitConnected(model));
         paintAll(w, Qt::black);
-        MainWindowProbe::setLedButtonColour(*w.window, button(w, painted), QColor(10, 20, 30));
+        MainWindowProbe::setLedButtonColour(*w.window, button(w, target.section(QLatin1Char(' '), 1)),
+                                            QColor(10, 20, 30));
         w.wheel.clearReceived();
         QVERIFY(MainWindowProbe::sendLedColours(*w.window, false));
 
@@ -193,9 +178,7 @@ private slots:
             const QColor want = expected.value(slot, slot < entries ? QColor(Qt::black) : QColor(Qt::white));
             QVERIFY2(slotOf(w, "live", slot) == want, qPrintable(QString::number(slot)));
         }
-        const QList<QByteArray> features = sentOf(w, kFeature);
-        QCOMPARE(features,
-                 lampFrame.isEmpty() ? QList<QByteArray>() : QList<QByteArray>{hexFrame(qPrintable(lampFrame))});
+        QCOMPARE(sentOf(w, kFeature), lampFrame.isEmpty() ? QList<QByteArray>() : QList<QByteArray>{lampFrame});
         QCOMPARE(sentOf(w, kWrite).size(), 4);
     }
 
