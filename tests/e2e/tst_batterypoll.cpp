@@ -90,6 +90,7 @@ private slots:
         QTest::qWait(12000);
         t = timeline(tracePath());
         QCOMPARE(queriesAfter(t, t.opens.last()), 0);
+        QCOMPARE(MainWindowProbe::ui(w)->lbBatStatus->text(), QStringLiteral("BATTERY STATUS:")); // not the R-VELO's
     }
 
     void quickReconnectsKeepOneChain()
