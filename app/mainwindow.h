@@ -18,6 +18,7 @@ class MainWindow;
 
 class QPushButton;
 class QColor;
+class InputScreen;
 
 // The one window. It owns all program state; its member functions are defined in
 // the folder of the subsystem they belong to (device/, settings/, firmware/).
@@ -129,4 +130,5 @@ private:
     bool hasBattery = false;
     QSystemTrayIcon* trayIcon = nullptr;
     QList<int> releasedInputs;
+    InputScreen* inputScreen = nullptr; // the INPUTS page's widgets, kept up with the reports
 };
