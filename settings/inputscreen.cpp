@@ -6,6 +6,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -54,10 +55,13 @@ void InputScreen::sync()
     pending = false;
     sinceSync.start();
 
-    ui->pgAdcR->setValue(right);
-    ui->pgAdcR->update();
-    ui->pgAdcL->setValue(left);
-    ui->pgAdcL->update();
+    // A progress bar repaints itself at once when its value changes visibly; with updates off
+    // meanwhile, both bars are painted with the indicators, in one pass of the page.
+    for (auto [bar, value] : {std::pair{ui->pgAdcR, right}, std::pair{ui->pgAdcL, left}}) {
+        bar->setUpdatesEnabled(false);
+        bar->setValue(value);
+        bar->setUpdatesEnabled(true); // and asks for the repaint
+    }
 
     const QString shown = QStringLiteral("SHOW");
     const QString hidden = QStringLiteral("HIDE");
