@@ -16,18 +16,6 @@ constexpr int kReportBytes = 16;
 constexpr int kInputStateOffset = 4;
 constexpr int kExtraShifterByte = 10; // inputs 48 to 55
 
-const QString& shownTip()
-{
-    static const QString tip = QStringLiteral("SHOW");
-    return tip;
-}
-
-const QString& hiddenTip()
-{
-    static const QString tip = QStringLiteral("HIDE");
-    return tip;
-}
-
 } // namespace
 
 void MainWindow::onJoystickEvent(QByteArray report)

@@ -63,14 +63,12 @@ void InputScreen::sync()
         bar->setUpdatesEnabled(true); // and asks for the repaint
     }
 
-    const QString shown = QStringLiteral("SHOW");
-    const QString hidden = QStringLiteral("HIDE");
     for (const InputIndicator& entry : inputIndicators) {
         QPushButton* indicator = ui->*entry.widget;
         const QString tip = indicator->statusTip();
-        if (tip == shown && indicator->isHidden())
+        if (tip == shownTip() && indicator->isHidden())
             indicator->show();
-        else if (tip == hidden && !indicator->isHidden())
+        else if (tip == hiddenTip() && !indicator->isHidden())
             indicator->hide();
     }
 }

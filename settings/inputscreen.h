@@ -14,8 +14,8 @@ class MainWindow;
 // and hiding the indicators and moving the clutch bars costs a layout request and a repaint
 // each, which at a wheel's 1000 reports a second is far more than any screen can show; this
 // brings the widgets up to the latest report at most once a frame, and not at all while the
-// page cannot be seen. The indicators follow their status tips, so whatever else shows or
-// hides them in between (the waiting screen, a model's layout) is kept until the next report.
+// page cannot be seen. The indicators follow their status tips, and only once a report came:
+// whatever else shows or hides them (the waiting screen, a model's layout) stands until then.
 class InputScreen : public QObject
 {
     Q_OBJECT
