@@ -10,6 +10,7 @@
 #include <QPointF>
 #include <QString>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <cstdint>
 
 namespace Ui {
@@ -19,6 +20,10 @@ class MainWindow;
 class QPushButton;
 class QColor;
 class InputScreen;
+
+namespace tarvo {
+enum class ChannelOrder : std::uint8_t;
+}
 
 // The one window. It owns all program state; its member functions are defined in
 // the folder of the subsystem they belong to (device/, settings/, firmware/).
@@ -91,17 +96,32 @@ private:
     void readEncoderPulse();
     void readClutchEnable();
     void readFirmwareVersion();
+    // Back to the form's texts, so a wheel without a battery never shows the last one's charge.
+    void clearBatteryStatus();
 
     // Paddles, clutch and bite point (settings/paddles.cpp)
     std::uint8_t paddleModeValue() const;
-    void sendPaddleSettings(bool save);
+    // The send's result; -1 when no wheel is open.
+    int sendPaddleSettings(bool save);
     void setEncoderBindState(int state);
+    struct PaddleBounds
+    {
+        std::uint32_t min = 0;
+        std::uint32_t max = 4096;
+    };
+    void calibratePaddle(bool checked, QPushButton* button, std::uint32_t& min, std::uint32_t& max,
+                         PaddleBounds& before);
 
     // Encoder pulse width and shifters (settings/encodershifters.cpp)
     void updateShifterGroupHeight();
+    void calibrateShifter(int row);
 
     // LED colours (settings/ledcolours.cpp)
     void setLedButtonColour(QPushButton* button, const QColor& colour);
+    QColor ledButtonColour(const QPushButton* button, tarvo::ChannelOrder order) const;
+    // Both return false when no wheel is open or a send failed.
+    bool sendLedColours(bool save);
+    bool sendAuxLamps(bool save);
 
     // Preferences (settings/preferences.cpp)
     void loadEncoderBinding();
@@ -121,6 +141,9 @@ private:
     std::uint32_t calRightMin = 0;
     std::uint32_t calLeftMax = 4096;
     std::uint32_t calRightMax = 4096;
+    // A paddle's bounds from before its calibration, for one that ends without a reading.
+    PaddleBounds calLeftBefore;
+    PaddleBounds calRightBefore;
     QString modelName;
     QString upgradeBaseUrl;
     std::uint32_t productId = 0;
@@ -130,5 +153,7 @@ private:
     bool hasBattery = false;
     QSystemTrayIcon* trayIcon = nullptr;
     QList<int> releasedInputs;
+    // The battery poll's one pending tick: re-arming it can never start a second chain.
+    QTimer batteryPoll;
     InputScreen* inputScreen = nullptr; // the INPUTS page's widgets, kept up with the reports
 };

@@ -14,6 +14,10 @@ constexpr int kRetryDelayMs = 3000;
 
 void MainWindow::onInit()
 {
+    // Each connection starts its own battery poll: a tick pending from the last one must not
+    // run on as a second chain when the wheel is back within ten seconds.
+    batteryPoll.stop();
+    clearBatteryStatus();
     if (eventThread.isRunning()) {
         eventThread.requestInterruption();
         eventThread.wait(QDeadlineTimer(QDeadlineTimer::Forever));
@@ -49,7 +53,7 @@ void MainWindow::onInit()
 
     QTimer::singleShot(0, ui->pbS1, SLOT(click()));
     if (hasBattery)
-        QTimer::singleShot(0, this, SLOT(onDeviceUpdate()));
+        batteryPoll.start(0);
 }
 
 void MainWindow::showWaitingScreen()
