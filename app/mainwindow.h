@@ -19,6 +19,7 @@ class MainWindow;
 
 class QPushButton;
 class QColor;
+class InputScreen;
 
 namespace tarvo {
 enum class ChannelOrder : std::uint8_t;
@@ -154,4 +155,5 @@ private:
     QList<int> releasedInputs;
     // The battery poll's one pending tick: re-arming it can never start a second chain.
     QTimer batteryPoll;
+    InputScreen* inputScreen = nullptr; // the INPUTS page's widgets, kept up with the reports
 };

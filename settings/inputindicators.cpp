@@ -35,3 +35,15 @@ const EncoderPair* encoderPairOf(int input)
     }
     return nullptr;
 }
+
+const QString& shownTip()
+{
+    static const QString tip = QStringLiteral("SHOW");
+    return tip;
+}
+
+const QString& hiddenTip()
+{
+    static const QString tip = QStringLiteral("HIDE");
+    return tip;
+}

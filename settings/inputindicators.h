@@ -4,6 +4,7 @@
 
 #include "ui_mainwindow.h"
 
+#include <QString>
 #include <array>
 
 class QPushButton;
@@ -47,6 +48,10 @@ constexpr std::array<InputIndicator, kIndicatedInputs> inputIndicators = {{
     {48, "pbIExR", &Ui::MainWindow::pbIExR},  {49, "pbIExL", &Ui::MainWindow::pbIExL},
 }};
 // clang-format on
+
+// The status tips that record an indicator's last state: lit, and turned off.
+const QString& shownTip();
+const QString& hiddenTip();
 
 // A rotary control whose directions arrive as two inputs: down lowers the bite point, up raises it.
 struct EncoderPair
