@@ -96,6 +96,8 @@ MainWindow::~MainWindow()
     }
     // A transfer in progress is let finish rather than cut off mid-image.
     upgradeThread.wait();
+    // It watches a page that outlives ui's struct: the widgets go with the base class.
+    delete inputScreen;
     delete ui;
 }
 
