@@ -7,7 +7,9 @@
 #include <QLocalServer>
 #include <QMainWindow>
 #include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QPointF>
+#include <QPointer>
 #include <QString>
 #include <QSystemTrayIcon>
 #include <cstdint>
@@ -109,6 +111,10 @@ private:
 
     // Firmware (firmware/upgrade.cpp)
     void resetUpgradeUi();
+    // True, after telling the user, while a transfer or a download runs.
+    bool refuseWhileTransferring();
+    void upgradeThreadFinished();
+    void reopenAfterTransfer();
 
     Ui::MainWindow* ui = nullptr;
     QPointF dragOrigin;
@@ -129,4 +135,6 @@ private:
     bool hasBattery = false;
     QSystemTrayIcon* trayIcon = nullptr;
     QList<int> releasedInputs;
+    QPointer<QNetworkReply> downloadReply; // the image download in flight, if any
+    QString downloadedImage; // the file the last download wrote, until it is handed on
 };
