@@ -35,8 +35,6 @@ void TestUpdateDocument::document_data()
         << QByteArray(R"({"version":5,"name":null})") << true << QStringList{"", "", ""};
     QTest::newRow("empty body") << QByteArray() << false << QStringList{};
     QTest::newRow("html page") << QByteArray("<html><body>404</body></html>") << false << QStringList{};
-    QTest::newRow("array") << QByteArray(R"([{"version":"x"}])") << false << QStringList{};
-    QTest::newRow("truncated") << QByteArray(R"({"version":"Aug 3 20)") << false << QStringList{};
 }
 
 void TestUpdateDocument::document()
@@ -69,12 +67,8 @@ void TestUpdateDocument::compare_data()
                                          << "Aug 3 2023,14:05:00" << Comparison::Invalid;
     QTest::newRow("numeric month") << "\tAug  3 2023,14:05"
                                    << "8 3 2023,14:05" << Comparison::Invalid;
-    QTest::newRow("empty server version") << "\tAug  3 2023,14:05"
-                                          << "" << Comparison::Invalid;
     QTest::newRow("no tab") << "Aug  3 2023,14:05"
                             << "Aug 3 2023,14:06" << Comparison::Invalid;
-    QTest::newRow("empty line") << ""
-                                << "Aug 3 2023,14:06" << Comparison::Invalid;
     // Three spaces become two, which the format does not take.
     QTest::newRow("three spaces") << "\tAug   3 2023,14:05"
                                   << "Aug 3 2023,14:06" << Comparison::Invalid;
@@ -97,11 +91,9 @@ void TestUpdateDocument::digest_data()
     const QByteArray tarvo("tarvo");
     QTest::newRow("label, lower case") << tarvo << "MD5: 11a6c111874b4a7a95086c08ff2549c9" << true;
     QTest::newRow("label, upper case") << tarvo << "MD5: 11A6C111874B4A7A95086C08FF2549C9" << true;
-    QTest::newRow("bare digest") << tarvo << "11a6c111874b4a7a95086c08ff2549c9" << true;
     QTest::newRow("no md5 in the document") << tarvo << "MD5: " << false;
     QTest::newRow("one digit short") << tarvo << "MD5: 11a6c111874b4a7a95086c08ff2549c" << false;
     QTest::newRow("other image") << QByteArray("tarv0") << "MD5: 11a6c111874b4a7a95086c08ff2549c9" << false;
-    QTest::newRow("empty image") << QByteArray() << "MD5: d41d8cd98f00b204e9800998ecf8427e" << true;
 }
 
 void TestUpdateDocument::digest()
