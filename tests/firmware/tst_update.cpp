@@ -147,8 +147,10 @@ void TestUpdate::update()
 
     FirmwareWindow w;
     QVERIFY(w.waitConnected());
-    // The readout's version line of the virtual wheel.
-    w.ui()->lbVersion->setText("\tAug  3 2023,14:05");
+    // The readout's version line of the virtual wheel, where the readout has not filled it.
+    if (w.ui()->lbVersion->text().isEmpty())
+        w.ui()->lbVersion->setText("Firmware Version:\tAug  3 2023,14:05");
+    QCOMPARE(w.ui()->lbVersion->text(), QString("Firmware Version:\tAug  3 2023,14:05"));
     MessageBox::setNextAnswer(QMessageBox::StandardButton(answer));
     for (int i = 0; i < 3; ++i)
         MessageBox::setNextAnswer(QMessageBox::Ok);
