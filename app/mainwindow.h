@@ -128,8 +128,6 @@ private:
     std::uint32_t calRightMax = 4096;
     QString modelName;
     QString upgradeBaseUrl;
-    QPointer<QNetworkReply> downloadReply; // the image download in flight, if any
-    QString downloadedImage; // the file the last download wrote, until it is handed on
     std::uint32_t productId = 0;
     std::int32_t encoderBindState = 0;
     std::uint8_t encoderUpInput = 255;
@@ -137,4 +135,6 @@ private:
     bool hasBattery = false;
     QSystemTrayIcon* trayIcon = nullptr;
     QList<int> releasedInputs;
+    QPointer<QNetworkReply> downloadReply; // the image download in flight, if any
+    QString downloadedImage; // the file the last download wrote, until it is handed on
 };
