@@ -150,9 +150,11 @@ inline QStringList shownBoxes()
 // Answers the next real dialog with a key, as a user would.
 inline void pressOnNextDialog(int key)
 {
-    auto* timer = new QTimer;
+    // Owned by the application: a deferred delete posted inside the dialog's loop may never run.
+    auto* timer = new QTimer(QCoreApplication::instance());
     QObject::connect(timer, &QTimer::timeout, timer, [timer, key] {
         if (QWidget* dialog = QApplication::activeModalWidget()) {
+            timer->stop();
             QTest::keyClick(dialog, Qt::Key(key));
             timer->deleteLater();
         }
