@@ -154,6 +154,7 @@ void TestUpdate::update()
     MessageBox::setNextAnswer(QMessageBox::StandardButton(answer));
     for (int i = 0; i < 3; ++i)
         MessageBox::setNextAnswer(QMessageBox::Ok);
+    QSignalSpy bar(w.ui()->pgUpgrade, &QProgressBar::valueChanged);
     w.ui()->pbAutoUpgrade->click();
     QCOMPARE(w.ui()->pbAutoUpgrade->text(), QString("Checking ..."));
     QVERIFY(!w.ui()->pbAutoUpgrade->isEnabled());
@@ -164,7 +165,13 @@ void TestUpdate::update()
     QVERIFY(w.atRest());
     const QJsonObject firmware = w.wheel.state().value("firmware").toObject();
     QCOMPARE(firmware.value("md5").toString() == md5(served) && firmware.value("complete").toBool(), flashed);
+    // Only the download takes the bar to 100: the transfer's 100 puts it back to rest.
+    if (flashed)
+        QVERIFY(bar.contains(QVariantList{100}));
     QCOMPARE(m_server.requests().contains(imagePath), boxes.value(0) == kQuestion && answer == int(QMessageBox::Yes));
+    // Every reply is released once read, the stalled ones included.
+    QNetworkAccessManager& manager = MainWindowProbe::networkManager(*w.window);
+    QTRY_VERIFY_WITH_TIMEOUT(manager.findChildren<QNetworkReply*>().isEmpty(), 10000);
     // Whatever happened, no download is left behind.
     QTRY_COMPARE_WITH_TIMEOUT(QDir(m_tmp).entryList(QDir::Files), QStringList(), 10000);
 }

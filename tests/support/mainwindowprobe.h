@@ -34,4 +34,5 @@ public:
     static void storeEncoderBinding(MainWindow& w) { w.storeEncoderBinding(); }
     static void removeEncoderBinding(MainWindow& w) { w.removeEncoderBinding(); }
     static void updateShifterGroupHeight(MainWindow& w) { w.updateShifterGroupHeight(); }
+    static QNetworkAccessManager& networkManager(MainWindow& w) { return w.networkManager; }
 };
