@@ -192,6 +192,10 @@ void TestFlashing::busyRefusesCloseAndSecondTransfer()
     QTRY_COMPARE_WITH_TIMEOUT(m_w->ui()->lbUpgrade->text(), QString("Uploading ..."), 10000);
     QVERIFY(!m_w->ui()->pgUpgrade->isHidden());
 
+    // A reconnect waits for the transfer instead of reopening the wheel under it.
+    const int opens = m_w->faulty.opens();
+    QMetaObject::invokeMethod(m_w->window.get(), "onInit", Qt::DirectConnection);
+    QCOMPARE(m_w->faulty.opens(), opens);
     QMetaObject::invokeMethod(m_w->window.get(), "onClose", Qt::DirectConnection);
     m_w->ui()->lePath->setText(second);
     m_w->ui()->pbUpgrade->click();
@@ -207,6 +211,7 @@ void TestFlashing::busyRefusesCloseAndSecondTransfer()
     QCOMPARE(image.value("md5").toString(), firstMd5);
     QCOMPARE(image.value("blocks").toInt(), 1000);
     QVERIFY(image.value("inOrder").toBool());
+    QTRY_VERIFY_WITH_TIMEOUT(m_w->faulty.opens() > opens, 10000);
 }
 
 void TestFlashing::clearFlash_data()
