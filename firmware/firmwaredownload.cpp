@@ -11,8 +11,9 @@
 #include <QTemporaryFile>
 
 namespace {
+const char* const kCapProperty = "tarvoCap";
 const char* const kOverCapProperty = "tarvoOverCap";
-}
+} // namespace
 
 QNetworkRequest FirmwareDownload::request(const QUrl& url)
 {
@@ -32,6 +33,7 @@ QNetworkRequest FirmwareDownload::request(const QUrl& url)
 QNetworkReply* FirmwareDownload::get(QNetworkAccessManager& manager, const QUrl& url, qint64 maxBytes)
 {
     QNetworkReply* reply = manager.get(request(url));
+    reply->setProperty(kCapProperty, maxBytes);
     QObject::connect(reply, &QNetworkReply::downloadProgress, reply, [reply, maxBytes](qint64 received, qint64 total) {
         if ((received > maxBytes || total > maxBytes) && reply->isRunning()) {
             reply->setProperty(kOverCapProperty, maxBytes);
@@ -45,6 +47,12 @@ QByteArray FirmwareDownload::body(QNetworkReply* reply)
 {
     if (!reply || reply->error() != QNetworkReply::NoError || reply->property(kOverCapProperty).isValid())
         return QByteArray();
+    // A body that arrived whole before any progress report could stop it is refused here.
+    const QVariant cap = reply->property(kCapProperty);
+    if (cap.isValid() && reply->bytesAvailable() > cap.toLongLong()) {
+        reply->setProperty(kOverCapProperty, cap);
+        return QByteArray();
+    }
     return reply->readAll();
 }
 
