@@ -53,4 +53,5 @@ public:
     static bool sendAuxLamps(MainWindow& w, bool save) { return w.sendAuxLamps(save); }
     static QTimer& batteryPoll(MainWindow& w) { return w.batteryPoll; }
     static InputScreen* inputScreen(MainWindow& w) { return w.inputScreen; }
+    static QNetworkAccessManager& networkManager(MainWindow& w) { return w.networkManager; }
 };
