@@ -80,6 +80,8 @@ private:
 
     // Connection lifecycle (device/connection.cpp)
     void showWaitingScreen();
+    // A wheel present that this user may not open: the hint goes to the log and pbStatus's tool tip.
+    void showPermissionProblem();
 
     // Model identification (settings/modelsetup.cpp)
     void identifyModel();

@@ -325,6 +325,12 @@ bool WheelFirmware::isOpen() const
     return m_plugged && m_openDevices > 0;
 }
 
+bool WheelFirmware::isPlugged() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_plugged;
+}
+
 int WheelFirmware::pendingInputCount() const
 {
     std::lock_guard lock(m_mutex);

@@ -53,6 +53,7 @@ public:
     void failGets(int count);
     QJsonObject state() const;
     bool isOpen() const;
+    bool isPlugged() const;
     int pendingInputCount() const;
     QList<Received> received() const;
     void clearReceived();
