@@ -26,12 +26,3 @@ constexpr bool pairsAreIndicated()
 static_assert(pairsAreIndicated(), "every encoder direction needs an indicator");
 
 } // namespace
-
-const EncoderPair* encoderPairOf(int input)
-{
-    for (const EncoderPair& pair : encoderPairs) {
-        if (pair.down == input || pair.up == input)
-            return &pair;
-    }
-    return nullptr;
-}
