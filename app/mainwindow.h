@@ -10,6 +10,7 @@
 #include <QPointF>
 #include <QString>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <cstdint>
 
 namespace Ui {
@@ -18,6 +19,10 @@ class MainWindow;
 
 class QPushButton;
 class QColor;
+
+namespace tarvo {
+enum class ChannelOrder : std::uint8_t;
+}
 
 // The one window. It owns all program state; its member functions are defined in
 // the folder of the subsystem they belong to (device/, settings/, firmware/).
@@ -112,6 +117,10 @@ private:
 
     // LED colours (settings/ledcolours.cpp)
     void setLedButtonColour(QPushButton* button, const QColor& colour);
+    QColor ledButtonColour(const QPushButton* button, tarvo::ChannelOrder order) const;
+    // Both return false when no wheel is open or a send failed.
+    bool sendLedColours(bool save);
+    bool sendAuxLamps(bool save);
 
     // Preferences (settings/preferences.cpp)
     void loadEncoderBinding();
@@ -143,4 +152,6 @@ private:
     bool hasBattery = false;
     QSystemTrayIcon* trayIcon = nullptr;
     QList<int> releasedInputs;
+    // The battery poll's one pending tick: re-arming it can never start a second chain.
+    QTimer batteryPoll;
 };

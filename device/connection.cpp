@@ -27,6 +27,9 @@ void MainWindow::showPermissionProblem()
 
 void MainWindow::onInit()
 {
+    // Each connection starts its own battery poll: a tick pending from the last one must not
+    // run on as a second chain when the wheel is back within ten seconds.
+    batteryPoll.stop();
     if (eventThread.isRunning()) {
         eventThread.requestInterruption();
         eventThread.wait(QDeadlineTimer(QDeadlineTimer::Forever));
@@ -62,7 +65,7 @@ void MainWindow::onInit()
 
     QTimer::singleShot(0, ui->pbS1, SLOT(click()));
     if (hasBattery)
-        QTimer::singleShot(0, this, SLOT(onDeviceUpdate()));
+        batteryPoll.start(0);
 }
 
 void MainWindow::showWaitingScreen()
