@@ -118,9 +118,12 @@ CtlParseResult parseCtlOptions(const QStringList& arguments)
         result.helpText = parser.helpText();
         return result;
     };
-    if (!parser.parse(arguments))
-        return usageError(parser.errorText());
     CtlOptions& options = result.options;
+    if (!parser.parse(arguments)) {
+        // The error goes out as JSON too when the rest of the line asked for it.
+        options.json = arguments.contains(QStringLiteral("--json"));
+        return usageError(parser.errorText());
+    }
     options.json = parser.isSet(json);
     QStringList positional = parser.positionalArguments();
 

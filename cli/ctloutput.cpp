@@ -4,6 +4,9 @@
 #include <cstdio>
 
 namespace {
+FILE* outStream = stdout;
+FILE* errStream = stderr;
+
 void write(FILE* stream, const QByteArray& bytes)
 {
     std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream);
@@ -13,22 +16,22 @@ void write(FILE* stream, const QByteArray& bytes)
 
 void CtlOutput::document(const QJsonObject& object) const
 {
-    write(stdout, QJsonDocument(object).toJson(QJsonDocument::Indented));
+    write(outStream, QJsonDocument(object).toJson(QJsonDocument::Indented));
 }
 
 void CtlOutput::line(const QString& text) const
 {
-    write(stdout, text.toUtf8() + '\n');
+    write(outStream, text.toUtf8() + '\n');
 }
 
 void CtlOutput::message(const QString& text) const
 {
-    write(stderr, "tarvoctl: " + text.toUtf8() + '\n');
+    write(errStream, "tarvoctl: " + text.toUtf8() + '\n');
 }
 
 void CtlOutput::progress(const QString& text, bool newline) const
 {
-    write(stderr, text.toUtf8() + (newline ? "\n" : ""));
+    write(errStream, text.toUtf8() + (newline ? "\n" : ""));
 }
 
 int CtlOutput::fail(int code, const QString& sentence) const
@@ -37,4 +40,10 @@ int CtlOutput::fail(int code, const QString& sentence) const
     if (m_json)
         document(QJsonObject{{"error", sentence}});
     return code;
+}
+
+void CtlOutput::redirect(FILE* out, FILE* err)
+{
+    outStream = out;
+    errStream = err;
 }

@@ -2,6 +2,7 @@
 
 #include <QJsonObject>
 #include <QString>
+#include <cstdio>
 
 // Where tarvoctl's results and messages go: results on stdout (one JSON document with
 // --json), messages and progress on stderr.
@@ -20,6 +21,9 @@ public:
     void progress(const QString& text, bool newline) const; // stderr, as it is
     // Reports a failure (stderr, and {"error": ...} with --json) and returns code.
     int fail(int code, const QString& sentence) const;
+
+    // Where results and messages go instead of stdout and stderr (tests).
+    static void redirect(FILE* out, FILE* err);
 
 private:
     bool m_json;

@@ -150,9 +150,7 @@ bool Profile::fromJson(const QByteArray& data, Profile* profile, QString* error)
             const std::optional<tarvo::Rgb> c = colour(list.at(slot));
             if (!c)
                 return refuse(error, QStringLiteral("leds"), QStringLiteral("must hold 48 colours #rrggbb"));
-            levels[3 * slot] = c->r;
-            levels[3 * slot + 1] = c->g;
-            levels[3 * slot + 2] = c->b;
+            tarvo::setLedSlotLevels(levels, std::size_t(slot), *c);
         }
         result.leds = levels;
     }

@@ -23,6 +23,11 @@
 #include <csignal>
 #include <cstdio>
 
+// A console tool: neither Qt Gui nor Qt Widgets may creep into its build.
+#if defined(QT_GUI_LIB) || defined(QT_WIDGETS_LIB)
+#error "tarvoctl must link Qt Core and Qt Network only"
+#endif
+
 #ifdef Q_OS_WIN
 #include <io.h>
 #define isatty _isatty
@@ -121,9 +126,10 @@ bool writable(const QString& path)
 
 } // namespace
 
-Tarvoctl::Tarvoctl(const CtlOptions& options)
+Tarvoctl::Tarvoctl(const CtlOptions& options, HidBackend* backend)
     : m_options(options)
     , m_output(options.json)
+    , m_backend(backend)
 {
 }
 
@@ -153,14 +159,24 @@ int Tarvoctl::run()
     return m_output.fail(BadInput, QStringLiteral("unknown command '%1'").arg(m_options.command));
 }
 
+int Tarvoctl::setUpBackend()
+{
+    if (!m_backend) {
+        m_chain = std::make_unique<BackendChain>();
+        QString error;
+        if (!m_chain->setUp(m_options.app, &error))
+            return m_output.fail(BadInput, error);
+        m_backend = m_chain->backend();
+    }
+    deviceHandle.setBackend(m_backend);
+    deviceHandle.init();
+    return Done;
+}
+
 int Tarvoctl::openWheel()
 {
-    m_chain = std::make_unique<BackendChain>();
-    QString error;
-    if (!m_chain->setUp(m_options.app, &error))
-        return m_output.fail(BadInput, error);
-    deviceHandle.setBackend(m_chain->backend());
-    deviceHandle.init();
+    if (const int code = setUpBackend())
+        return code;
 
     const WheelOpener::Result opened = WheelOpener::openFirst(
         deviceHandle, m_options.force ? WheelOpener::HeldWheel::Use : WheelOpener::HeldWheel::Stop);
@@ -228,13 +244,9 @@ int Tarvoctl::sendFailed(const QString& what)
 
 int Tarvoctl::list()
 {
-    m_chain = std::make_unique<BackendChain>();
-    QString error;
-    if (!m_chain->setUp(m_options.app, &error))
-        return m_output.fail(BadInput, error);
-    HidBackend* backend = m_chain->backend();
-    deviceHandle.setBackend(backend);
-    deviceHandle.init();
+    if (const int code = setUpBackend())
+        return code;
+    HidBackend* backend = m_backend;
 
     std::vector<HidBackend::PresentDevice> devices;
     for (const std::uint16_t product : tarvo::kProductIds)
@@ -339,13 +351,9 @@ int Tarvoctl::set()
     const tarvo::PaddleCalibration calibration = changes.calibration.value_or(state.calibration);
     tarvo::LedLevels levels = state.leds.value_or(tarvo::LedLevels{});
     for (const auto& [slot, colour] : changes.leds) {
-        for (int s = 0; s < int(tarvo::kLedSlots); ++s) {
-            if (slot >= 0 && s != slot)
-                continue;
-            levels[3 * s] = colour.r;
-            levels[3 * s + 1] = colour.g;
-            levels[3 * s + 2] = colour.b;
-        }
+        for (int s = 0; s < int(tarvo::kLedSlots); ++s)
+            if (slot < 0 || s == slot)
+                tarvo::setLedSlotLevels(levels, std::size_t(s), colour);
     }
 
     // The preferences are this computer's: stored at once, --save or not.

@@ -7,6 +7,7 @@
 #include <memory>
 
 class BackendChain;
+class HidBackend;
 struct Profile;
 
 // Runs one tarvoctl command. The checks run in a fixed order, each with its exit code:
@@ -17,7 +18,8 @@ class Tarvoctl
 public:
     enum ExitCode { Done = 0, NotDone = 1, BadInput = 2, NoWheel = 3, Held = 4, NotConfirmed = 5 };
 
-    explicit Tarvoctl(const CtlOptions& options);
+    // backend, when given, replaces the one the options ask for (tests).
+    explicit Tarvoctl(const CtlOptions& options, HidBackend* backend = nullptr);
     ~Tarvoctl();
     int run();
 
@@ -33,7 +35,9 @@ private:
     int flash();
     int update();
 
-    // Sets up the backend and opens the wheel; Done, or the code to exit with.
+    // Sets up the backend; Done, or the code to exit with.
+    int setUpBackend();
+    // setUpBackend, then opens the wheel.
     int openWheel();
     // openWheel, then the model and every setting.
     int openAndRead(WheelState* state);
@@ -45,5 +49,6 @@ private:
     const CtlOptions& m_options;
     CtlOutput m_output;
     std::unique_ptr<BackendChain> m_chain;
+    HidBackend* m_backend;
     std::uint16_t m_productId = 0;
 };

@@ -115,7 +115,7 @@ QString WheelKeys::colourText(const tarvo::Rgb& c)
 tarvo::Rgb WheelKeys::slotColour(const tarvo::LedLevels& levels, int slot)
 {
     // As the wheel holds them: no channel reordering.
-    return {levels[3 * slot], levels[3 * slot + 1], levels[3 * slot + 2]};
+    return tarvo::ledSlotLevels(levels, std::size_t(slot));
 }
 
 std::optional<KeyRef> WheelKeys::parseKey(const QString& name)

@@ -1,18 +1,7 @@
 #include "cli/wheelmodel.h"
 
+#include "settings/ledslottables.h"
 #include "settings/modeltable.h"
-
-namespace {
-// The keys of the window's LED slot tables, tried in this order: the first that occurs wins.
-struct LedTableKey
-{
-    const char* key;
-    bool lamps;
-};
-constexpr LedTableKey kLedTableKeys[] = {{"QLN5", true},   {"R-VELO", true}, {"ZEPHA2", true},
-                                         {"LM270", false}, {"ORBIX", false}, {"KTR2", true}};
-} // namespace
-
 WheelModel::WheelModel(const QString& text)
     : m_text(text)
 {
@@ -25,11 +14,10 @@ WheelModel::WheelModel(const QString& text)
         m_battery = model.hasBattery;
         m_folder = QLatin1String(model.folder);
     }
-    for (const LedTableKey& key : kLedTableKeys) {
-        if (text.contains(QLatin1String(key.key), Qt::CaseSensitive)) {
-            m_ledTable = true;
-            m_lamps = key.lamps;
-            break;
-        }
+    // The LED page's send table decides which slots and lamps exist to be set.
+    const std::string utf8 = text.toStdString();
+    if (const tarvo::LedSlotTable* table = tarvo::ledSendTable(utf8)) {
+        m_ledTable = true;
+        m_lamps = table->lamps;
     }
 }
