@@ -9,12 +9,17 @@
 #include "device/tarvoevent.h"
 #include "device/wheellock.h"
 #include "device/wheelopener.h"
+#include "firmware/firmwaredownload.h"
+#include "firmware/firmwaretransfer.h"
+#include "firmware/updatedocument.h"
+#include "firmware/updateserver.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
+#include <QNetworkAccessManager>
 #include <QSaveFile>
 #include <QTextStream>
 #include <QTimer>
@@ -583,12 +588,153 @@ int Tarvoctl::monitor()
 
 // ---- firmware ----
 
+namespace {
+
+// Stricter than the window's check: the file must also exist, be readable and hold something.
+QString imageProblem(const QString& path)
+{
+    const QFileInfo file(path);
+    if (!path.endsWith(QLatin1String(".bin"), Qt::CaseSensitive))
+        return QStringLiteral("%1 is not a firmware image: its name must end in .bin").arg(path);
+    if (!file.isFile() || !file.isReadable())
+        return QStringLiteral("cannot read the firmware image %1").arg(path);
+    if (file.size() == 0)
+        return QStringLiteral("the firmware image %1 is empty").arg(path);
+    if (!FirmwareTransfer::acceptsImage(path))
+        return QStringLiteral("the firmware image %1 is larger than %2 bytes").arg(path).arg(tarvo::kMaxFirmwareSize);
+    return QString();
+}
+
+} // namespace
+
+int Tarvoctl::transfer(const QByteArray& image)
+{
+    FirmwareTransfer transfer(deviceHandle);
+    const bool bar = isatty(fileno(stderr));
+    int shown = 0;
+    const auto show = [&](int percent) {
+        if (bar) {
+            const int filled = percent / 5;
+            m_output.progress(QStringLiteral("\r[%1%2] %3%")
+                                  .arg(QString(filled, QLatin1Char('#')), QString(20 - filled, QLatin1Char(' ')))
+                                  .arg(percent, 3),
+                              percent == 100);
+        } else {
+            m_output.progress(QStringLiteral("progress %1%").arg(percent), true);
+        }
+    };
+    show(0);
+    transfer.setProgressHandler([&](int percent) {
+        // Lines at each further multiple of 10 (the highest one reached when several are passed).
+        const int step = bar ? percent : percent / 10 * 10;
+        if (step > shown) {
+            shown = step;
+            show(step);
+        }
+    });
+    FirmwareTransfer::Result result = transfer.sendImage(image);
+    if (result.outcome == FirmwareTransfer::Outcome::Done)
+        transfer.waitForFlashWrite();
+    if (bar && result.outcome != FirmwareTransfer::Outcome::Done)
+        m_output.progress(QString(), true);
+    switch (result.outcome) {
+    case FirmwareTransfer::Outcome::Done:
+        if (m_output.json())
+            m_output.document(QJsonObject{{"result", "done"}});
+        else
+            m_output.message(QStringLiteral("firmware written"));
+        return Done;
+    case FirmwareTransfer::Outcome::SendFailed:
+        return m_output.fail(NotDone,
+                             QStringLiteral("the firmware transfer failed after %1 frames (result %2); no end "
+                                            "frame was sent, the wheel keeps its firmware")
+                                 .arg(result.framesSent)
+                                 .arg(result.sendResult));
+    default:
+        return m_output.fail(NotDone, QStringLiteral("the firmware transfer could not start"));
+    }
+}
+
 int Tarvoctl::flash()
 {
-    return m_output.fail(NotDone, QStringLiteral("flash is not built yet"));
+    const QString path = m_options.arguments.first();
+    const QString problem = imageProblem(path);
+    if (!problem.isEmpty())
+        return m_output.fail(BadInput, problem);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return m_output.fail(BadInput, QStringLiteral("cannot read the firmware image %1").arg(path));
+    const QByteArray image = file.read(tarvo::kMaxFirmwareSize + 1);
+    if (image.size() > tarvo::kMaxFirmwareSize || image.isEmpty())
+        return m_output.fail(BadInput, imageProblem(path));
+    if (const int code = openWheel())
+        return code;
+    if (const int code = confirm(QStringLiteral("Write %1 (%2 bytes) into the wheel?").arg(path).arg(image.size())))
+        return code;
+    return transfer(image);
 }
 
 int Tarvoctl::update()
 {
-    return m_output.fail(NotDone, QStringLiteral("update is not built yet"));
+    if (!m_options.app.updateServer.isEmpty())
+        setUpdateServerBaseUrl(m_options.app.updateServer);
+    setUpdateCaCertificates(m_options.app.caCertificates);
+    WheelState state;
+    if (const int code = openAndRead(&state))
+        return code;
+    const WheelModel model(state.model);
+    if (model.updateFolder().isEmpty())
+        return m_output.fail(NotDone,
+                             QStringLiteral("the model text '%1' has no folder on the update server").arg(state.model));
+    const QString folder = updateServerBaseUrl() + QStringLiteral("upgrade/") + model.updateFolder();
+
+    QNetworkAccessManager network;
+    QString error;
+    const QUrl documentUrl(folder + QLatin1String(UpdateDocument::kFileName), QUrl::TolerantMode);
+    const QByteArray body = FirmwareDownload::fetch(network, documentUrl, FirmwareDownload::kMaxDocumentBytes, &error);
+    if (body.isEmpty())
+        return m_output.fail(NotDone,
+                             QStringLiteral("the update server could not be reached or trusted: %1").arg(error));
+    const std::optional<UpdateDocument> document = UpdateDocument::fromJson(body);
+    if (!document)
+        return m_output.fail(NotDone,
+                             QStringLiteral("the update server's %1 is not a JSON object")
+                                 .arg(QLatin1String(UpdateDocument::kFileName)));
+    const UpdateDocument::Comparison comparison = UpdateDocument::compare(state.firmware, document->version);
+    if (comparison == UpdateDocument::Comparison::Invalid)
+        return m_output.fail(NotDone,
+                             QStringLiteral("cannot compare the wheel's firmware '%1' with the server's '%2'")
+                                 .arg(state.firmware, document->version));
+    const bool newer = comparison == UpdateDocument::Comparison::Newer;
+    if (m_options.check) {
+        if (m_output.json())
+            m_output.document(
+                QJsonObject{{"current", state.firmware}, {"available", document->version}, {"updateAvailable", newer}});
+        else
+            m_output.line(QStringLiteral("current: %1\navailable: %2\nupdate available: %3")
+                              .arg(state.firmware, document->version, newer ? "yes" : "no"));
+        return Done;
+    }
+    if (!newer) {
+        if (m_output.json())
+            m_output.document(QJsonObject{{"result", "up to date"}});
+        else
+            m_output.message(QStringLiteral("the firmware is up to date"));
+        return Done;
+    }
+    if (const int code = confirm(QStringLiteral("Update the wheel's firmware from %1 to %2?")
+                                     .arg(state.firmware.trimmed(), document->version)))
+        return code;
+    const QUrl imageUrl(folder + document->name, QUrl::TolerantMode);
+    const QByteArray image = FirmwareDownload::fetch(network, imageUrl, FirmwareDownload::kMaxImageBytes, &error);
+    if (image.isEmpty())
+        return m_output.fail(NotDone, QStringLiteral("the firmware image could not be downloaded: %1").arg(error));
+    if (!UpdateDocument::digestMatches(image, document->md5))
+        return m_output.fail(NotDone,
+                             QStringLiteral("the downloaded image's MD5 %1 differs from the server's %2")
+                                 .arg(UpdateDocument::md5Hex(image), document->md5));
+    if (image.size() > tarvo::kMaxFirmwareSize)
+        return m_output.fail(
+            NotDone, QStringLiteral("the downloaded image is larger than %1 bytes").arg(tarvo::kMaxFirmwareSize));
+    return transfer(image);
 }

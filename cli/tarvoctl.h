@@ -4,6 +4,7 @@
 #include "cli/ctloutput.h"
 #include "cli/wheelstate.h"
 
+#include <QByteArray>
 #include <memory>
 
 class BackendChain;
@@ -45,6 +46,8 @@ private:
     // Done when confirmed (--yes, or y / yes on a terminal).
     int confirm(const QString& question);
     int sendFailed(const QString& what);
+    // Writes an image as the window does, with progress on stderr.
+    int transfer(const QByteArray& image);
 
     const CtlOptions& m_options;
     CtlOutput m_output;
