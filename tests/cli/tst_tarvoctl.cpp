@@ -4,12 +4,14 @@
 #include "e2e/tracefile.h"
 #include "support/controlsocket.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -88,6 +90,7 @@ private slots:
     void setKeys();
     void backupFactoryResetRestore();
     void anotherModelsProfileNeedsForce();
+    void flashGivesTheWheelTheImage();
     void badInput_data();
     void badInput();
     void lockBetweenWindowAndTarvoctl();
@@ -105,6 +108,13 @@ void TestTarvoctl::initTestCase()
     QVERIFY(m_dir.isValid());
     // The preferences of every program started here start empty.
     qputenv("XDG_CONFIG_HOME", m_dir.filePath("config").toUtf8());
+    // Images the check refuses.
+    for (const auto& [name, size] :
+         {std::pair<const char*, int>{"image.BIN", 16}, {"empty.bin", 0}, {"large.bin", 229377}}) {
+        QFile image(path(QLatin1String(name)));
+        QVERIFY(image.open(QIODevice::WriteOnly));
+        image.write(QByteArray(size, '\x5a'));
+    }
 }
 
 QString TestTarvoctl::window()
@@ -363,6 +373,37 @@ void TestTarvoctl::anotherModelsProfileNeedsForce()
     QVERIFY(!sends(trace).isEmpty());
 }
 
+void TestTarvoctl::flashGivesTheWheelTheImage()
+{
+    QByteArray image;
+    for (int i = 0; i < 17; ++i)
+        image.append(char(0xa0 + i));
+    QFile file(path("small.bin"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(image);
+    file.close();
+    const QString state = path("flash.json");
+    const QString trace = path("flash.log");
+    const Run run = ctl(wheel("ORBIX", state, trace) << "flash"
+                                                     << "--yes" << file.fileName());
+    QVERIFY2(run.code == 0, qPrintable(run.err));
+    // Block 1 starts at 16 of 17 bytes: 16 * 96 / 17 = 90; the flash write then reaches 100.
+    QCOMPARE(run.err.split('\n').filter(QRegularExpression("^progress")),
+             (QStringList{"progress 0%", "progress 90%", "progress 100%"}));
+    const QString blocks = QString::fromLatin1(image.toHex());
+    // Block 1 carries byte 16 and keeps bytes 1 to 15 of block 0; the end frame keeps block 1's bytes.
+    QCOMPARE(sends(trace),
+             (QStringList{"02800010" + blocks.left(32), "02800101" + blocks.mid(32) + blocks.mid(2, 30),
+                          "02100101" + blocks.mid(32) + blocks.mid(2, 30)}));
+    QFile stateFile(state);
+    QVERIFY(stateFile.open(QIODevice::ReadOnly));
+    const QJsonObject firmware = QJsonDocument::fromJson(stateFile.readAll()).object().value("firmware").toObject();
+    QCOMPARE(firmware.value("md5").toString(),
+             QString::fromLatin1(QCryptographicHash::hash(image, QCryptographicHash::Md5).toHex()));
+    QCOMPARE(firmware.value("size").toInt(), 17);
+    QVERIFY(firmware.value("inOrder").toBool());
+}
+
 void TestTarvoctl::badInput_data()
 {
     QTest::addColumn<QStringList>("args"); // after a virtual R-VELO with a state file and a trace
@@ -409,6 +450,14 @@ void TestTarvoctl::badInput_data()
                                     << "LED";
     QTest::newRow("lamps of LM270") << QStringList{"--virtual-wheel", "LM270", "set", "lamps=#000000,#000000"} << ""
                                     << "lamps";
+    QTest::newRow("image named .BIN") << QStringList{"flash", "--yes", "image.BIN"} << ""
+                                      << ".bin";
+    QTest::newRow("image missing") << QStringList{"flash", "--yes", "missing.bin"} << ""
+                                   << "cannot read";
+    QTest::newRow("image empty") << QStringList{"flash", "--yes", "empty.bin"} << ""
+                                 << "empty";
+    QTest::newRow("image one byte too large") << QStringList{"flash", "--yes", "large.bin"} << ""
+                                              << "229376";
     QTest::newRow("backup into no folder") << QStringList{"backup", "no/such/folder/p.json"} << ""
                                            << "cannot write";
     QTest::newRow("restore of no file") << QStringList{"restore", "no-such-profile.json"} << ""
