@@ -5,6 +5,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QSslCertificate>
 #include <QTextStream>
 #include <QUrl>
 #include <algorithm>
@@ -78,8 +79,10 @@ bool AppOptionSet::read(const QCommandLineParser& parser, AppOptions* options, Q
     options->virtualWheelState = parser.value(m_virtualWheelState);
     options->wheelControl = parser.value(m_wheelControl);
     options->hidTrace = parser.value(m_hidTrace);
-    if ((!options->virtualWheelState.isEmpty() || !options->wheelControl.isEmpty()) && !options->virtualWheel)
-        return refuse(QStringLiteral("--virtual-wheel-state and --wheel-control need --virtual-wheel."));
+    if ((!options->virtualWheelState.isEmpty() || !options->wheelControl.isEmpty() || parser.isSet(m_virtualWheelPid))
+        && !options->virtualWheel)
+        return refuse(
+            QStringLiteral("--virtual-wheel-pid, --virtual-wheel-state and --wheel-control need --virtual-wheel."));
     if (parser.isSet(m_updateServer)) {
         const QString url = parser.value(m_updateServer);
         const QUrl parsed(url, QUrl::StrictMode);
@@ -90,6 +93,11 @@ bool AppOptionSet::read(const QCommandLineParser& parser, AppOptions* options, Q
     options->caCertificates = parser.value(m_caCertificates);
     if (!options->caCertificates.isEmpty() && !QFileInfo(options->caCertificates).isReadable())
         return refuse(QStringLiteral("Cannot read the --ca-certificates file '%1'.").arg(options->caCertificates));
+    if (!options->caCertificates.isEmpty()
+        && QSslCertificate::fromPath(options->caCertificates, QSsl::Pem, QSslCertificate::PatternSyntax::FixedString)
+               .isEmpty())
+        return refuse(
+            QStringLiteral("The --ca-certificates file '%1' holds no PEM certificate.").arg(options->caCertificates));
     return true;
 }
 

@@ -1,9 +1,7 @@
 #include "app/appoptions.h"
-#include "app/backendchain.h"
+#include "app/appsetup.h"
 #include "app/instanceguard.h"
 #include "app/mainwindow.h"
-#include "device/devicehandle.h"
-#include "firmware/updateserver.h"
 
 #include <QApplication>
 #include <QTextStream>
@@ -32,14 +30,10 @@ int main(int argc, char* argv[])
         return -17;
     }
 
-    BackendChain chain;
+    AppSetup setup;
     QString error;
-    if (!chain.setUp(options, &error))
+    if (!setup.apply(options, &error))
         return startupError(error);
-    deviceHandle.setBackend(chain.backend());
-    if (!options.updateServer.isEmpty())
-        setUpdateServerBaseUrl(options.updateServer);
-    setUpdateCaCertificates(options.caCertificates);
 
     int result = 0;
     {
@@ -48,8 +42,5 @@ int main(int argc, char* argv[])
         window.show();
         result = QApplication::exec();
     }
-    // The handle's device may belong to the virtual wheel or the trace below; close it first.
-    deviceHandle.close();
-    deviceHandle.setBackend(nullptr);
     return result;
 }

@@ -1,6 +1,6 @@
 #include "cli/tarvoctl.h"
 
-#include "app/backendchain.h"
+#include "app/appsetup.h"
 #include "cli/inputmonitor.h"
 #include "cli/profile.h"
 #include "cli/wheelkeys.h"
@@ -140,7 +140,7 @@ Tarvoctl::Tarvoctl(const CtlOptions& options, HidBackend* backend)
 
 Tarvoctl::~Tarvoctl()
 {
-    // The device may belong to the virtual wheel or the trace of the chain.
+    // The device may belong to the virtual wheel or the trace of the set-up.
     deviceHandle.close();
     deviceHandle.setBackend(nullptr);
 }
@@ -166,14 +166,16 @@ int Tarvoctl::run()
 
 int Tarvoctl::setUpBackend()
 {
-    if (!m_backend) {
-        m_chain = std::make_unique<BackendChain>();
+    if (m_backend) {
+        deviceHandle.setBackend(m_backend);
+    } else {
+        // The backend behind deviceHandle and the update server, as for the window.
+        m_setup = std::make_unique<AppSetup>();
         QString error;
-        if (!m_chain->setUp(m_options.app, &error))
+        if (!m_setup->apply(m_options.app, &error))
             return m_output.fail(BadInput, error);
-        m_backend = m_chain->backend();
+        m_backend = deviceHandle.backend();
     }
-    deviceHandle.setBackend(m_backend);
     deviceHandle.init();
     return Done;
 }
@@ -676,9 +678,6 @@ int Tarvoctl::flash()
 
 int Tarvoctl::update()
 {
-    if (!m_options.app.updateServer.isEmpty())
-        setUpdateServerBaseUrl(m_options.app.updateServer);
-    setUpdateCaCertificates(m_options.app.caCertificates);
     WheelState state;
     if (const int code = openAndRead(&state))
         return code;

@@ -7,7 +7,7 @@
 #include <QByteArray>
 #include <memory>
 
-class BackendChain;
+class AppSetup;
 class HidBackend;
 struct Profile;
 
@@ -51,7 +51,7 @@ private:
 
     const CtlOptions& m_options;
     CtlOutput m_output;
-    std::unique_ptr<BackendChain> m_chain;
+    std::unique_ptr<AppSetup> m_setup;
     HidBackend* m_backend;
     std::uint16_t m_productId = 0;
 };

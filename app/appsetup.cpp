@@ -1,15 +1,23 @@
-#include "app/backendchain.h"
+#include "app/appsetup.h"
 
+#include "device/devicehandle.h"
 #include "device/hidapibackend.h"
 #include "device/hidtrace.h"
+#include "firmware/updateserver.h"
 #include "virtualwheel/virtualwheel.h"
 #include "virtualwheel/wheelcontrolserver.h"
 
-BackendChain::BackendChain() = default;
-BackendChain::~BackendChain() = default;
+AppSetup::AppSetup() = default;
 
-bool BackendChain::setUp(const AppOptions& options, QString* error)
+AppSetup::~AppSetup()
 {
+    deviceHandle.close();
+    deviceHandle.setBackend(nullptr);
+}
+
+bool AppSetup::apply(const AppOptions& options, QString* error)
+{
+    HidBackend* backend = nullptr;
     if (options.virtualWheel) {
         m_virtualWheel = std::make_unique<VirtualWheel>(options.virtualWheelModel, options.virtualWheelPid);
         if (!options.virtualWheelState.isEmpty() && !m_virtualWheel->attachStateFile(options.virtualWheelState, error))
@@ -22,18 +30,22 @@ bool BackendChain::setUp(const AppOptions& options, QString* error)
             }
         }
         m_virtualWheel->setDemo(options.demo);
-        m_backend = m_virtualWheel.get();
+        backend = m_virtualWheel.get();
     } else {
         m_hidapi = std::make_unique<HidApiBackend>();
-        m_backend = m_hidapi.get();
+        backend = m_hidapi.get();
     }
     if (!options.hidTrace.isEmpty()) {
-        m_trace = std::make_unique<HidTrace>(m_backend, options.hidTrace);
+        m_trace = std::make_unique<HidTrace>(backend, options.hidTrace);
         if (!m_trace->isOpen()) {
             *error = QStringLiteral("cannot write the HID trace '%1'").arg(options.hidTrace);
             return false;
         }
-        m_backend = m_trace.get();
+        backend = m_trace.get();
     }
+    deviceHandle.setBackend(backend);
+    if (!options.updateServer.isEmpty())
+        setUpdateServerBaseUrl(options.updateServer);
+    setUpdateCaCertificates(options.caCertificates);
     return true;
 }
