@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds TarvoSet and runs the whole test suite three times: a plain build, one under
 # AddressSanitizer and UndefinedBehaviorSanitizer, and the threaded tests under ThreadSanitizer.
+# The plain build also makes the Debian package and checks it.
 # Any failure makes it exit non-zero.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -22,6 +23,9 @@ echo "== plain build"
 configure build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
+
+echo "== Debian package"
+scripts/check-package.sh build
 
 echo "== AddressSanitizer and UndefinedBehaviorSanitizer"
 configure build-asan -DCMAKE_BUILD_TYPE=Debug -DTARVO_SANITIZE=address,undefined -DTARVO_BUILD_EXTRAS=OFF

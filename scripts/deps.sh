@@ -6,6 +6,8 @@ TARVO_PACKAGES=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libhidapi-dev libhidapi-hidraw0
     openssl
+    # The Debian package and its checks.
+    dpkg-dev file lintian desktop-file-utils appstream bash-completion
 )
 
 tarvo_install_dependencies() {

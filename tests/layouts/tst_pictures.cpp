@@ -99,6 +99,11 @@ private slots:
         }
         QCOMPARE(sides, QList<int>({16, 24, 32, 48, 64}));
         QCOMPARE(QImage(sourcePath(QStringLiteral("packaging/linux/tarvoset.png"))).size(), QSize(256, 256));
+        // The theme's folder name promises the size.
+        for (const int side : {16, 22, 24, 32, 48, 64, 128}) {
+            const QString path = QStringLiteral("packaging/linux/icons/%1x%1/apps/tarvoset.png").arg(side);
+            QCOMPARE(QImage(sourcePath(path)).size(), QSize(side, side));
+        }
     }
 
     // Every placed indicator, LED button and lamp sits on something drawn, never on bare page.

@@ -5,7 +5,8 @@
 // button always lands on a drawn button, dial, stick, paddle or lamp. The build never runs this;
 // run it after changing a placement and commit what it writes:
 //
-//   wheelart --out resources/img --icon packaging/linux/tarvoset.png [--overlay /tmp/wheels]
+//   wheelart --out resources/img --icon packaging/linux/tarvoset.png
+//            --hicolor packaging/linux/icons [--overlay /tmp/wheels]
 //
 // --overlay also writes each wheel with its placed widgets painted on top, to check the fit.
 #include "settings/modellayouts.h"
@@ -979,6 +980,9 @@ int main(int argc, char** argv)
                       QStringLiteral("resources/img")});
     parser.addOption(
         {QStringLiteral("icon"), QStringLiteral("Path of the 256 px application icon."), QStringLiteral("file")});
+    parser.addOption({QStringLiteral("hicolor"),
+                      QStringLiteral("Folder for the smaller application icons, as NxN/apps/tarvoset.png."),
+                      QStringLiteral("dir")});
     parser.addOption({QStringLiteral("overlay"), QStringLiteral("Also write each wheel with its widgets on top."),
                       QStringLiteral("dir")});
     parser.process(app);
@@ -1038,5 +1042,14 @@ int main(int argc, char** argv)
 
     if (parser.isSet(QStringLiteral("icon")))
         ok = save(emblem(256), parser.value(QStringLiteral("icon"))) && ok;
+    if (parser.isSet(QStringLiteral("hicolor"))) {
+        // Drawn at each size rather than scaled down, so the small ones stay sharp.
+        const QDir theme(parser.value(QStringLiteral("hicolor")));
+        for (const int side : {16, 22, 24, 32, 48, 64, 128}) {
+            const QString folder = QStringLiteral("%1x%1/apps").arg(side);
+            ok = theme.mkpath(folder) && save(emblem(side), theme.filePath(folder + QStringLiteral("/tarvoset.png")))
+                && ok;
+        }
+    }
     return ok ? 0 : 1;
 }
