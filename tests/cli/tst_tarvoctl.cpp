@@ -2,6 +2,7 @@
 // HID trace, the control socket, and the window on the same wheel.
 #include "device/wheellock.h"
 #include "e2e/tracefile.h"
+#include "firmware/httpsserver.h"
 #include "support/controlsocket.h"
 
 #include <QCryptographicHash>
@@ -91,6 +92,8 @@ private slots:
     void backupFactoryResetRestore();
     void anotherModelsProfileNeedsForce();
     void flashGivesTheWheelTheImage();
+    void updateFromTheServer_data();
+    void updateFromTheServer();
     void badInput_data();
     void badInput();
     void lockBetweenWindowAndTarvoctl();
@@ -100,6 +103,7 @@ private:
     QString path(const QString& name) const { return m_dir.filePath(name); }
     QString window(); // the window under a name of its own
     QTemporaryDir m_dir;
+    HttpsServer m_server;
 };
 
 void TestTarvoctl::initTestCase()
@@ -108,6 +112,8 @@ void TestTarvoctl::initTestCase()
     QVERIFY(m_dir.isValid());
     // The preferences of every program started here start empty.
     qputenv("XDG_CONFIG_HOME", m_dir.filePath("config").toUtf8());
+    const QString serverError = m_server.start(m_dir.path());
+    QVERIFY2(serverError.isEmpty(), qPrintable(serverError));
     // Images the check refuses.
     for (const auto& [name, size] :
          {std::pair<const char*, int>{"image.BIN", 16}, {"empty.bin", 0}, {"large.bin", 229377}}) {
@@ -402,6 +408,88 @@ void TestTarvoctl::flashGivesTheWheelTheImage()
              QString::fromLatin1(QCryptographicHash::hash(image, QCryptographicHash::Md5).toHex()));
     QCOMPARE(firmware.value("size").toInt(), 17);
     QVERIFY(firmware.value("inOrder").toBool());
+}
+
+void TestTarvoctl::updateFromTheServer_data()
+{
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<QString>("serverVersion");
+    QTest::addColumn<bool>("rightMd5");
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("output"); // expected JSON object on stdout, or empty
+    QTest::addColumn<bool>("flashed");
+
+    // The virtual wheel's firmware reads "\tAug  3 2023,14:05".
+    const QString newer = "Aug 3 2023,14:06";
+    QTest::newRow("check, newer") << "R-VELO" << newer << true << QStringList{"--check"} << 0
+                                  << R"({"current": "\tAug  3 2023,14:05", "available": "Aug 3 2023,14:06",
+                                        "updateAvailable": true})"
+                                  << false;
+    QTest::newRow("check, same date") << "R-VELO"
+                                      << "Aug 3 2023,14:05" << true << QStringList{"--check"} << 0
+                                      << R"({"current": "\tAug  3 2023,14:05", "available": "Aug 3 2023,14:05",
+                                            "updateAvailable": false})"
+                                      << false;
+    QTest::newRow("up to date") << "R-VELO"
+                                << "Jan 1 2020,00:00" << true << QStringList{} << 0 << R"({"result": "up to date"})"
+                                << false;
+    QTest::newRow("newer, flashed") << "R-VELO" << newer << true << QStringList{"--yes"} << 0 << R"({"result": "done"})"
+                                    << true;
+    QTest::newRow("newer, not confirmed") << "R-VELO" << newer << true << QStringList{} << 5 << "" << false;
+    QTest::newRow("MD5 differs") << "R-VELO" << newer << false << QStringList{"--yes"} << 1 << "" << false;
+    QTest::newRow("date unreadable") << "R-VELO"
+                                     << "2023-08-03 14:06" << true << QStringList{"--yes"} << 1 << "" << false;
+    // Refused before the question, which nobody could answer here.
+    QTest::newRow("no update folder") << "TX-1" << newer << true << QStringList{} << 1 << "" << false;
+}
+
+void TestTarvoctl::updateFromTheServer()
+{
+    QFETCH(QString, model);
+    QFETCH(QString, serverVersion);
+    QFETCH(bool, rightMd5);
+    QFETCH(QStringList, args);
+    QFETCH(int, code);
+    QFETCH(QString, output);
+    QFETCH(bool, flashed);
+    QByteArray image;
+    for (int i = 0; i < 40; ++i)
+        image.append(char(i * 7));
+    const QByteArray md5 = QCryptographicHash::hash(rightMd5 ? image : image + "x", QCryptographicHash::Md5).toHex();
+    m_server.reset();
+    m_server.serve(
+        "/upgrade/rvelo/version.json",
+        {200,
+         R"({"version": ")" + serverVersion.toUtf8() + R"(", "name": "fw.bin", "md5": ")" + md5.toUpper() + "\"}",
+         {},
+         false});
+    m_server.serve("/upgrade/rvelo/fw.bin", {200, image, {}, false});
+
+    const QString tag = QString::fromLatin1(QTest::currentDataTag()).replace(' ', '-').remove(',');
+    const QString state = path("update-" + tag + ".json");
+    const QString trace = path("update-" + tag + ".log");
+    // The server answers from this process's event loop: wait with it running.
+    QProcess process;
+    process.start(qEnvironmentVariable("TARVOCTL_EXE"),
+                  wheel(model, state, trace)
+                      << "--update-server" << m_server.baseUrl() << "--ca-certificates" << m_server.caFile() << "--json"
+                      << "update" << args);
+    process.closeWriteChannel();
+    QVERIFY(QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 60000));
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    QVERIFY2(process.exitCode() == code, qPrintable(err));
+    if (!output.isEmpty())
+        QCOMPARE(QJsonDocument::fromJson(process.readAllStandardOutput()).object(),
+                 QJsonDocument::fromJson(output.toUtf8()).object());
+    QCOMPARE(!sends(trace).isEmpty(), flashed);
+    if (flashed) {
+        QCOMPARE(m_server.requests(), (QStringList{"/upgrade/rvelo/version.json", "/upgrade/rvelo/fw.bin"}));
+        QFile stateFile(state);
+        QVERIFY(stateFile.open(QIODevice::ReadOnly));
+        QCOMPARE(QJsonDocument::fromJson(stateFile.readAll()).object().value("firmware").toObject().value("md5"),
+                 QString::fromLatin1(QCryptographicHash::hash(image, QCryptographicHash::Md5).toHex()));
+    }
 }
 
 void TestTarvoctl::badInput_data()
