@@ -645,6 +645,16 @@ void TestTarvoctl::lockBetweenWindowAndTarvoctl()
                                         << "--force")
                  .code,
              0);
+    // list leaves a held wheel alone: not one query.
+    const QString listTrace = path("list.log");
+    const Run list = ctl(wheel("R-VELO", state, listTrace) << "--json"
+                                                           << "list");
+    QCOMPARE(list.code, 0);
+    const QJsonObject listed = list.json().value("wheels").toArray().first().toObject();
+    QCOMPARE(listed.value("open").toBool(), false);
+    QVERIFY(listed.value("model").isNull());
+    QVERIFY(listed.value("problem").toString().contains("held"));
+    QVERIFY(linesOfKind(readTrace(listTrace), "send-feature").isEmpty());
     // A holder that died leaves its lock file behind; the next user takes it over.
     tool.kill();
     QVERIFY(tool.waitForFinished(10000));
