@@ -667,8 +667,9 @@ void TestTarvoctl::lockBetweenWindowAndTarvoctl()
         return lock.open(QIODevice::ReadOnly) && lock.readLine().trimmed().toLongLong() == process.processId();
     };
     QProcess holder;
+    const QString control = QStringLiteral("tarvoctl-holder-%1").arg(QCoreApplication::applicationPid());
     holder.start(qEnvironmentVariable("TARVOCTL_EXE"),
-                 wheel("R-VELO", state) << "monitor"
+                 wheel("R-VELO", state) << "--wheel-control" << control << "monitor"
                                         << "--seconds"
                                         << "6");
     QTRY_VERIFY_WITH_TIMEOUT(heldBy(holder), 10000);
@@ -678,9 +679,19 @@ void TestTarvoctl::lockBetweenWindowAndTarvoctl()
     QVERIFY(tool.waitForStarted());
     QTest::qWait(2000);
     QVERIFY(!windowOpened());
+    // The window waits with the flash it read at its start; the holder changes it meanwhile.
+    QCOMPARE(controlCommand(control, "set pulseWidth 150"), QStringLiteral("ok"));
     QVERIFY(holder.waitForFinished(15000));
     QCOMPARE(holder.exitCode(), 0);
     QTRY_VERIFY_WITH_TIMEOUT(windowOpened(), 15000);
+    // It reads the wheel as the holder left it: pulse width 150 (0x96).
+    const auto pulseRead = [&] {
+        for (const TraceLine& line : readTrace(trace))
+            if (line.kind == QLatin1String("get-feature") && line.data.startsWith(QLatin1String("020c0496000000")))
+                return true;
+        return false;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(pulseRead(), 10000);
     tool.terminate();
     QVERIFY(tool.waitForFinished(10000));
 
