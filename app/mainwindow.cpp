@@ -2,6 +2,7 @@
 
 #include "app/instanceguard.h"
 #include "device/devicehandle.h"
+#include "settings/inputscreen.h"
 #include "ui_mainwindow.h"
 
 #include <QAction>
@@ -20,6 +21,7 @@ MainWindow::MainWindow(QWidget* parent)
     // The images live in a static library; without this reference the linker drops them.
     Q_INIT_RESOURCE(tarvoset);
     ui->setupUi(this);
+    inputScreen = new InputScreen(ui, this);
     ui->lbCurVer->setText(tr("TarvoSet Version: v1.20"));
     ui->pbStatus->hide();
 

@@ -21,6 +21,7 @@ class MainWindow;
 
 class QPushButton;
 class QColor;
+class InputScreen;
 
 namespace tarvo {
 enum class ChannelOrder : std::uint8_t;
@@ -164,4 +165,5 @@ private:
     QTimer batteryPoll;
     QPointer<QNetworkReply> downloadReply; // the image download in flight, if any
     QString downloadedImage; // the file the last download wrote, until it is handed on
+    InputScreen* inputScreen = nullptr; // the INPUTS page's widgets, kept up with the reports
 };

@@ -2,6 +2,7 @@
 #include "app/mainwindow.h"
 #include "device/logging.h"
 #include "settings/inputindicators.h"
+#include "settings/inputscreen.h"
 
 #include <QPushButton>
 #include <algorithm>
@@ -15,18 +16,6 @@ constexpr int kReportBytes = 16;
 constexpr int kInputStateOffset = 4;
 constexpr int kExtraShifterByte = 10; // inputs 48 to 55
 
-const QString& shownTip()
-{
-    static const QString tip = QStringLiteral("SHOW");
-    return tip;
-}
-
-const QString& hiddenTip()
-{
-    static const QString tip = QStringLiteral("HIDE");
-    return tip;
-}
-
 } // namespace
 
 void MainWindow::onJoystickEvent(QByteArray report)
@@ -38,11 +27,6 @@ void MainWindow::onJoystickEvent(QByteArray report)
 
     const std::uint32_t right = std::uint32_t(bytes[0]) | std::uint32_t(bytes[1]) << 8;
     const std::uint32_t left = std::uint32_t(bytes[2]) | std::uint32_t(bytes[3]) << 8;
-    ui->pgAdcR->setValue(int(right));
-    ui->pgAdcR->update();
-    ui->pgAdcL->setValue(int(left));
-    ui->pgAdcL->update();
-
     if (ui->pbCalL->isChecked()) {
         calLeftMax = std::max(calLeftMax, left);
         calLeftMin = std::min(calLeftMin, left);
@@ -63,16 +47,16 @@ void MainWindow::onJoystickEvent(QByteArray report)
     for (const InputIndicator& entry : inputIndicators) {
         QPushButton* indicator = ui->*entry.widget;
         if ((active >> entry.input & 1) != 0 && indicator->isEnabled()) {
-            indicator->show();
             indicator->setStatusTip(shownTip());
             qCDebug(lcInput).noquote() << indicator->objectName();
         } else {
             if (indicator->statusTip() == shownTip())
                 releasedInputs.append(entry.input);
-            indicator->hide();
             indicator->setStatusTip(hiddenTip());
         }
     }
+    // The clutch bars and the indicators themselves follow at the screen's pace.
+    inputScreen->reportHandled(int(right), int(left));
 
     if (releasedInputs.isEmpty())
         return;

@@ -26,3 +26,15 @@ constexpr bool pairsAreIndicated()
 static_assert(pairsAreIndicated(), "every encoder direction needs an indicator");
 
 } // namespace
+
+const QString& shownTip()
+{
+    static const QString tip = QStringLiteral("SHOW");
+    return tip;
+}
+
+const QString& hiddenTip()
+{
+    static const QString tip = QStringLiteral("HIDE");
+    return tip;
+}

@@ -5,6 +5,7 @@
 #include "settings/encoderpairs.h"
 #include "ui_mainwindow.h"
 
+#include <QString>
 #include <array>
 
 class QPushButton;
@@ -48,3 +49,7 @@ constexpr std::array<InputIndicator, kIndicatedInputs> inputIndicators = {{
     {48, "pbIExR", &Ui::MainWindow::pbIExR},  {49, "pbIExL", &Ui::MainWindow::pbIExL},
 }};
 // clang-format on
+
+// The status tips that record an indicator's last state: lit, and turned off.
+const QString& shownTip();
+const QString& hiddenTip();

@@ -37,8 +37,10 @@ void MainWindow::onSavePageP()
     };
 
     // The marker moves only once the wheel took the frame, so a failed save is sent again next time.
+    // After a failed read (marker -1) the page holds no wheel's values: only a click stores them.
     const std::uint8_t mode = paddleModeValue();
-    if (mode != ui->hsBite->statusTip().toInt(nullptr, 10)) {
+    const int stored = ui->hsBite->statusTip().toInt(nullptr, 10);
+    if ((stored >= 0 || fromButton) && mode != stored) {
         if (sendPaddleSettings(true) < 0) {
             failed();
             return;

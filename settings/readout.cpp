@@ -142,6 +142,8 @@ void MainWindow::readFirmwareVersion()
     tarvo::AnswerBuffer buffer = tarvo::queryFrame(tarvo::QuerySelector::FirmwareVersion);
     if (!askWheel(buffer)) {
         qCDebug(lcDevice) << "firmware version: no answer";
+        // Another wheel's version left here would mislead the update check.
+        ui->lbVersion->setText(tr("Firmware Version:"));
         return;
     }
     const std::string text = tarvo::firmwareVersionText(buffer);

@@ -241,7 +241,7 @@ void TestLifecycle::inputHeldAtUnplugIsNotReleasedAfterReconnect()
     const int bite = ui->hsBite->value();
     m_wheel->queueInput(QByteArray::fromHex("00000000"
                                             "00000800"));
-    QTRY_VERIFY(!ui->pbID3R->isHidden());
+    QTRY_COMPARE(ui->pbID3R->statusTip(), QStringLiteral("SHOW"));
 
     m_wheel->unplug();
     QTRY_VERIFY(isWaiting(w));

@@ -52,7 +52,8 @@ public:
 
     QPushButton* indicator(int input) { return ui()->*inputIndicators[std::size_t(input)].widget; }
 
-    // Inputs whose indicator is shown, ascending.
+    // Inputs whose indicator is shown on the screen, ascending. The screen follows the reports
+    // at its own pace and only while the window is shown: see show().
     QList<int> lit()
     {
         QList<int> inputs;
@@ -61,6 +62,25 @@ public:
                 inputs.append(entry.input);
         }
         return inputs;
+    }
+
+    // Inputs whose indicator the latest report lit (status tip "SHOW"), ascending: the
+    // program's state, up to date as soon as the slot returns.
+    QList<int> litTips()
+    {
+        QList<int> inputs;
+        for (const InputIndicator& entry : inputIndicators) {
+            if ((ui()->*entry.widget)->statusTip() == QLatin1String("SHOW"))
+                inputs.append(entry.input);
+        }
+        return inputs;
+    }
+
+    // Shows the window (offscreen), so that the INPUTS page follows the reports.
+    bool show()
+    {
+        window->show();
+        return QTest::qWaitForWindowExposed(window.get());
     }
 
     // Without the toggle's slot: the tests set the box, not the user.

@@ -234,6 +234,12 @@ void TestPaddlePage::failedSave()
     QCOMPARE(p.ui()->hsBite->statusTip(), QString::number(kMode));
     QCOMPARE(p.flash().value("paddleMode").toInt(), marker == "50" ? kMode : 50);
     QCOMPARE(p.flash().value("clutchEnable").toInt(), 255);
+
+    // A page whose paddle read failed holds no wheel's values: closing stores none of them.
+    init();
+    p.ui()->hsBite->setStatusTip(QStringLiteral("-1"));
+    QMetaObject::invokeMethod(&p.window(), "onClose");
+    QCOMPARE(p.frames(), (QStringList{kClutchQuery}));
 }
 
 void TestPaddlePage::closeSavesSilently()

@@ -52,4 +52,5 @@ public:
     static bool sendLedColours(MainWindow& w, bool save) { return w.sendLedColours(save); }
     static bool sendAuxLamps(MainWindow& w, bool save) { return w.sendAuxLamps(save); }
     static QTimer& batteryPoll(MainWindow& w) { return w.batteryPoll; }
+    static InputScreen* inputScreen(MainWindow& w) { return w.inputScreen; }
 };
