@@ -7,5 +7,5 @@ source scripts/deps.sh
 tarvo_install_dependencies
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build --target tarvoset
+cmake --build build --target tarvoset tarvoctl
 exec build/app/tarvoset --demo "$@"

@@ -5,6 +5,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QSslCertificate>
 #include <QTextStream>
 #include <QUrl>
 #include <algorithm>
@@ -23,37 +24,91 @@ AppOptionsResult usageError(const QCommandLineParser& parser, const QString& mes
 }
 } // namespace
 
+AppOptionSet::AppOptionSet()
+    : m_virtualWheel(QStringLiteral("virtual-wheel"),
+                     QStringLiteral("Use a simulated wheel reporting MODEL instead of hidapi."),
+                     QStringLiteral("MODEL"))
+    , m_virtualWheelPid(QStringLiteral("virtual-wheel-pid"),
+                        QStringLiteral("Product id of the virtual wheel, 2007 to 200d."), QStringLiteral("HEX"))
+    , m_virtualWheelState(QStringLiteral("virtual-wheel-state"),
+                          QStringLiteral("Keep the virtual wheel's flash in FILE (JSON)."), QStringLiteral("FILE"))
+    , m_wheelControl(QStringLiteral("wheel-control"),
+                     QStringLiteral("Listen for virtual-wheel commands on local socket NAME."), QStringLiteral("NAME"))
+    , m_demo(QStringLiteral("demo"),
+             QStringLiteral("A virtual R-VELO wheel whose paddles and buttons move by themselves."))
+    , m_hidTrace(QStringLiteral("hid-trace"), QStringLiteral("Append one line per HID exchange to FILE."),
+                 QStringLiteral("FILE"))
+    , m_updateServer(QStringLiteral("update-server"),
+                     QStringLiteral("Base address of the update server (https, ending in /)."), QStringLiteral("URL"))
+    , m_caCertificates(QStringLiteral("ca-certificates"),
+                       QStringLiteral("Extra certificate authorities (PEM) for the update server."),
+                       QStringLiteral("FILE"))
+{
+}
+
+void AppOptionSet::addTo(QCommandLineParser& parser) const
+{
+    parser.addOptions({m_virtualWheel, m_virtualWheelPid, m_virtualWheelState, m_wheelControl, m_demo, m_hidTrace,
+                       m_updateServer, m_caCertificates});
+}
+
+bool AppOptionSet::read(const QCommandLineParser& parser, AppOptions* options, QString* error) const
+{
+    const auto refuse = [error](const QString& message) {
+        *error = message;
+        return false;
+    };
+    options->demo = parser.isSet(m_demo);
+    if (parser.isSet(m_virtualWheel)) {
+        options->virtualWheel = true;
+        options->virtualWheelModel = parser.value(m_virtualWheel);
+        if (options->virtualWheelModel.toUtf8().size() > 19)
+            return refuse(QStringLiteral("The model text of --virtual-wheel is longer than 19 bytes."));
+    } else if (options->demo) {
+        options->virtualWheel = true;
+        options->virtualWheelModel = QStringLiteral("R-VELO");
+    }
+    if (parser.isSet(m_virtualWheelPid)) {
+        bool ok = false;
+        const uint pid = parser.value(m_virtualWheelPid).toUInt(&ok, 16);
+        const auto& ids = tarvo::kProductIds;
+        if (!ok || std::find(ids.begin(), ids.end(), pid) == ids.end())
+            return refuse(QStringLiteral("--virtual-wheel-pid takes one of 2007 to 200d."));
+        options->virtualWheelPid = static_cast<std::uint16_t>(pid);
+    }
+    options->virtualWheelState = parser.value(m_virtualWheelState);
+    options->wheelControl = parser.value(m_wheelControl);
+    options->hidTrace = parser.value(m_hidTrace);
+    if ((!options->virtualWheelState.isEmpty() || !options->wheelControl.isEmpty() || parser.isSet(m_virtualWheelPid))
+        && !options->virtualWheel)
+        return refuse(
+            QStringLiteral("--virtual-wheel-pid, --virtual-wheel-state and --wheel-control need --virtual-wheel."));
+    if (parser.isSet(m_updateServer)) {
+        const QString url = parser.value(m_updateServer);
+        const QUrl parsed(url, QUrl::StrictMode);
+        if (!parsed.isValid() || parsed.scheme() != QLatin1String("https") || !url.endsWith(QLatin1Char('/')))
+            return refuse(QStringLiteral("--update-server takes an https address ending in /."));
+        options->updateServer = url;
+    }
+    options->caCertificates = parser.value(m_caCertificates);
+    if (!options->caCertificates.isEmpty() && !QFileInfo(options->caCertificates).isReadable())
+        return refuse(QStringLiteral("Cannot read the --ca-certificates file '%1'.").arg(options->caCertificates));
+    if (!options->caCertificates.isEmpty()
+        && QSslCertificate::fromPath(options->caCertificates, QSsl::Pem, QSslCertificate::PatternSyntax::FixedString)
+               .isEmpty())
+        return refuse(
+            QStringLiteral("The --ca-certificates file '%1' holds no PEM certificate.").arg(options->caCertificates));
+    return true;
+}
+
 AppOptionsResult parseAppOptions(const QStringList& arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Configures Tarvo sim-racing steering wheels over USB HID."));
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption versionOption = parser.addVersionOption();
-    const QCommandLineOption virtualWheel(QStringLiteral("virtual-wheel"),
-                                          QStringLiteral("Use a simulated wheel reporting MODEL instead of hidapi."),
-                                          QStringLiteral("MODEL"));
-    const QCommandLineOption virtualWheelPid(QStringLiteral("virtual-wheel-pid"),
-                                             QStringLiteral("Product id of the virtual wheel, 2007 to 200d."),
-                                             QStringLiteral("HEX"));
-    const QCommandLineOption virtualWheelState(QStringLiteral("virtual-wheel-state"),
-                                               QStringLiteral("Keep the virtual wheel's flash in FILE (JSON)."),
-                                               QStringLiteral("FILE"));
-    const QCommandLineOption wheelControl(QStringLiteral("wheel-control"),
-                                          QStringLiteral("Listen for virtual-wheel commands on local socket NAME."),
-                                          QStringLiteral("NAME"));
-    const QCommandLineOption demo(
-        QStringLiteral("demo"), QStringLiteral("A virtual R-VELO wheel whose paddles and buttons move by themselves."));
-    const QCommandLineOption hidTrace(QStringLiteral("hid-trace"),
-                                      QStringLiteral("Append one line per HID exchange to FILE."),
-                                      QStringLiteral("FILE"));
-    const QCommandLineOption updateServer(QStringLiteral("update-server"),
-                                          QStringLiteral("Base address of the update server (https, ending in /)."),
-                                          QStringLiteral("URL"));
-    const QCommandLineOption caCertificates(
-        QStringLiteral("ca-certificates"), QStringLiteral("Extra certificate authorities (PEM) for the update server."),
-        QStringLiteral("FILE"));
-    parser.addOptions(
-        {virtualWheel, virtualWheelPid, virtualWheelState, wheelControl, demo, hidTrace, updateServer, caCertificates});
+    const AppOptionSet shared;
+    shared.addTo(parser);
 
     if (!parser.parse(arguments))
         return usageError(parser, parser.errorText());
@@ -75,40 +130,8 @@ AppOptionsResult parseAppOptions(const QStringList& arguments)
                           QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().first()));
 
     AppOptionsResult result;
-    AppOptions& options = result.options;
-    options.demo = parser.isSet(demo);
-    if (parser.isSet(virtualWheel)) {
-        options.virtualWheel = true;
-        options.virtualWheelModel = parser.value(virtualWheel);
-        if (options.virtualWheelModel.toUtf8().size() > 19)
-            return usageError(parser, QStringLiteral("The model text of --virtual-wheel is longer than 19 bytes."));
-    } else if (options.demo) {
-        options.virtualWheel = true;
-        options.virtualWheelModel = QStringLiteral("R-VELO");
-    }
-    if (parser.isSet(virtualWheelPid)) {
-        bool ok = false;
-        const uint pid = parser.value(virtualWheelPid).toUInt(&ok, 16);
-        const auto& ids = tarvo::kProductIds;
-        if (!ok || std::find(ids.begin(), ids.end(), pid) == ids.end())
-            return usageError(parser, QStringLiteral("--virtual-wheel-pid takes one of 2007 to 200d."));
-        options.virtualWheelPid = static_cast<std::uint16_t>(pid);
-    }
-    options.virtualWheelState = parser.value(virtualWheelState);
-    options.wheelControl = parser.value(wheelControl);
-    options.hidTrace = parser.value(hidTrace);
-    if ((!options.virtualWheelState.isEmpty() || !options.wheelControl.isEmpty()) && !options.virtualWheel)
-        return usageError(parser, QStringLiteral("--virtual-wheel-state and --wheel-control need --virtual-wheel."));
-    if (parser.isSet(updateServer)) {
-        const QString url = parser.value(updateServer);
-        const QUrl parsed(url, QUrl::StrictMode);
-        if (!parsed.isValid() || parsed.scheme() != QLatin1String("https") || !url.endsWith(QLatin1Char('/')))
-            return usageError(parser, QStringLiteral("--update-server takes an https address ending in /."));
-        options.updateServer = url;
-    }
-    options.caCertificates = parser.value(caCertificates);
-    if (!options.caCertificates.isEmpty() && !QFileInfo(options.caCertificates).isReadable())
-        return usageError(parser,
-                          QStringLiteral("Cannot read the --ca-certificates file '%1'.").arg(options.caCertificates));
+    QString error;
+    if (!shared.read(parser, &result.options, &error))
+        return usageError(parser, error);
     return result;
 }

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QCommandLineOption>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+
+class QCommandLineParser;
 
 // What the command line asks for.
 struct AppOptions
@@ -23,6 +26,28 @@ struct AppOptionsResult
     bool run = true; // false: exit at once with exitCode
     int exitCode = 0; // 0 after --help / --version, 2 on a usage error
     AppOptions options;
+};
+
+// The wheel, trace and update-server options, shared by the window and tarvoctl so that both
+// check them alike. Qt Core only.
+class AppOptionSet
+{
+public:
+    AppOptionSet();
+    void addTo(QCommandLineParser& parser) const;
+    // Reads the options from a parser that has parsed; false with a sentence in *error when
+    // one is refused (a usage error, exit code 2).
+    bool read(const QCommandLineParser& parser, AppOptions* options, QString* error) const;
+
+private:
+    QCommandLineOption m_virtualWheel;
+    QCommandLineOption m_virtualWheelPid;
+    QCommandLineOption m_virtualWheelState;
+    QCommandLineOption m_wheelControl;
+    QCommandLineOption m_demo;
+    QCommandLineOption m_hidTrace;
+    QCommandLineOption m_updateServer;
+    QCommandLineOption m_caCertificates;
 };
 
 // Parses the arguments (argv[0] first). Prints help, version and usage errors itself.

@@ -97,8 +97,10 @@ MainWindow::~MainWindow()
     }
     // A transfer in progress is let finish rather than cut off mid-image.
     upgradeThread.wait();
-    // It watches a page that outlives ui's struct: the widgets go with the base class.
+    // The screen filters page1's events and reads ui there: it must go before ui does, or
+    // page1's destruction calls it on a freed form.
     delete inputScreen;
+    inputScreen = nullptr;
     delete ui;
 }
 

@@ -88,6 +88,8 @@ private:
 
     // Connection lifecycle (device/connection.cpp)
     void showWaitingScreen();
+    // A wheel present that this user may not open: the hint goes to the log and pbStatus's tool tip.
+    void showPermissionProblem();
 
     // Model identification (settings/modelsetup.cpp)
     void identifyModel();
@@ -161,7 +163,7 @@ private:
     QList<int> releasedInputs;
     // The battery poll's one pending tick: re-arming it can never start a second chain.
     QTimer batteryPoll;
-    InputScreen* inputScreen = nullptr; // the INPUTS page's widgets, kept up with the reports
     QPointer<QNetworkReply> downloadReply; // the image download in flight, if any
     QString downloadedImage; // the file the last download wrote, until it is handed on
+    InputScreen* inputScreen = nullptr; // the INPUTS page's widgets, kept up with the reports
 };

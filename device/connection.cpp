@@ -2,6 +2,7 @@
 #include "app/mainwindow.h"
 #include "device/devicehandle.h"
 #include "device/logging.h"
+#include "device/wheelopener.h"
 #include "protocol/wheelprotocol.h"
 #include "ui_mainwindow.h"
 
@@ -11,7 +12,19 @@
 namespace {
 constexpr int kRetryDelayMs = 3000;
 constexpr int kTransferWaitMs = 100;
+
+// The permission hint goes to the log once, not at every retry.
+QString loggedPermissionProblem;
 } // namespace
+
+void MainWindow::showPermissionProblem()
+{
+    const QString problem = WheelOpener::permissionProblem(deviceHandle.backend());
+    ui->pbStatus->setToolTip(problem);
+    if (!problem.isEmpty() && problem != loggedPermissionProblem)
+        qCWarning(lcDevice).noquote() << problem;
+    loggedPermissionProblem = problem;
+}
 
 void MainWindow::onInit()
 {
@@ -30,18 +43,18 @@ void MainWindow::onInit()
         eventThread.requestInterruption();
         eventThread.wait(QDeadlineTimer(QDeadlineTimer::Forever));
     }
+    // Closing also releases the lock between TarvoSet programs.
     if (deviceHandle.isOpen())
         deviceHandle.close();
     productId = 0;
 
-    for (const std::uint16_t product : tarvo::kProductIds) {
-        if (deviceHandle.open(tarvo::kVendorId, product)) {
-            productId = product;
-            break;
-        }
-    }
+    // A wheel that tarvoctl holds counts as one that cannot be opened: wait and retry.
+    const WheelOpener::Result opened = WheelOpener::openFirst(deviceHandle, WheelOpener::HeldWheel::Skip);
+    if (opened.status == WheelOpener::Result::Status::Opened)
+        productId = opened.productId;
     if (productId == 0) {
         showWaitingScreen();
+        showPermissionProblem();
         // Precise: a coarse timer may fire up to 5 % early.
         QTimer::singleShot(kRetryDelayMs, Qt::PreciseTimer, this, SLOT(onInit()));
         return;

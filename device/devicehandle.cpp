@@ -1,6 +1,11 @@
 #include "device/devicehandle.h"
 
+#include "device/wheellock.h"
+
 DeviceHandle deviceHandle;
+
+DeviceHandle::DeviceHandle() = default;
+DeviceHandle::~DeviceHandle() = default;
 
 void DeviceHandle::FifoLock::lock()
 {
@@ -41,6 +46,7 @@ bool DeviceHandle::open(std::uint16_t vendorId, std::uint16_t productId)
     std::lock_guard<FifoLock> lock(m_mutex);
     // Close first: a backend may refuse a second open of the same device.
     m_device.reset();
+    m_lock.reset();
     if (!m_backend)
         return false;
     m_device = m_backend->open(vendorId, productId);
@@ -51,6 +57,13 @@ void DeviceHandle::close()
 {
     std::lock_guard<FifoLock> lock(m_mutex);
     m_device.reset();
+    m_lock.reset();
+}
+
+void DeviceHandle::keepLockWhileOpen(std::unique_ptr<WheelLock> wheelLock)
+{
+    std::lock_guard<FifoLock> lock(m_mutex);
+    m_lock = m_device ? std::move(wheelLock) : nullptr;
 }
 
 bool DeviceHandle::isOpen() const

@@ -14,6 +14,8 @@
 // under one lock, and a query's send and read back are a single locked exchange.
 // Every call may be made from any thread. Calls on a closed handle send nothing
 // and return -1 (exchange: ExchangeResult::NoDevice).
+class WheelLock;
+
 class DeviceHandle
 {
 public:
@@ -23,7 +25,8 @@ public:
         Failed, // the send or the read back failed; the buffer content is not an answer
     };
 
-    DeviceHandle() = default;
+    DeviceHandle();
+    ~DeviceHandle();
     DeviceHandle(const DeviceHandle&) = delete;
     DeviceHandle& operator=(const DeviceHandle&) = delete;
 
@@ -34,7 +37,10 @@ public:
     int init();
     // Closes any open device, then opens vendor:product. True when it opened.
     bool open(std::uint16_t vendorId, std::uint16_t productId);
+    // Closes the device and releases the lock kept with it, whichever thread closes.
     void close();
+    // Keeps the lock on the open wheel until the device is closed or replaced.
+    void keepLockWhileOpen(std::unique_ptr<WheelLock> lock);
     bool isOpen() const;
     explicit operator bool() const { return isOpen(); }
 
@@ -71,6 +77,7 @@ private:
     mutable FifoLock m_mutex;
     HidBackend* m_backend = nullptr;
     std::unique_ptr<HidDevice> m_device;
+    std::unique_ptr<WheelLock> m_lock;
 };
 
 // The process-wide handle; null (closed) means no wheel.

@@ -1,6 +1,12 @@
 #include "device/hidapibackend.h"
 
+#include <QtGlobal>
 #include <hidapi.h>
+
+#ifdef Q_OS_LINUX
+#include <cerrno>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -31,6 +37,18 @@ private:
     hid_device* m_device;
 };
 
+// Whether the node exists but this user may not open it for reading and writing.
+bool lacksPermission(const char* path)
+{
+#ifdef Q_OS_LINUX
+    return path && ::access(path, R_OK | W_OK) != 0 && errno == EACCES;
+#else
+    // Elsewhere HID devices are not guarded by file permissions.
+    (void)path;
+    return false;
+#endif
+}
+
 } // namespace
 
 // hid_exit is left out on purpose: the process-wide handle may still close its
@@ -48,4 +66,25 @@ std::unique_ptr<HidDevice> HidApiBackend::open(std::uint16_t vendorId, std::uint
     if (!device)
         return nullptr;
     return std::make_unique<HidApiDevice>(device);
+}
+
+std::vector<HidBackend::PresentDevice> HidApiBackend::enumerate(std::uint16_t vendorId)
+{
+    std::vector<PresentDevice> devices;
+    hid_device_info* list = hid_enumerate(vendorId, 0);
+    for (const hid_device_info* info = list; info; info = info->next)
+        devices.push_back(
+            {info->product_id, info->path ? std::string(info->path) : std::string(), lacksPermission(info->path)});
+    hid_free_enumeration(list);
+    return devices;
+}
+
+std::string HidApiBackend::lockKey(std::uint16_t vendorId, std::uint16_t productId)
+{
+    std::string path;
+    hid_device_info* list = hid_enumerate(vendorId, productId);
+    if (list && list->path)
+        path = list->path;
+    hid_free_enumeration(list);
+    return path;
 }

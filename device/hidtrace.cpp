@@ -137,3 +137,13 @@ std::unique_ptr<HidDevice> HidTrace::open(std::uint16_t vendorId, std::uint16_t 
         return nullptr;
     return std::make_unique<TracedDevice>(std::move(device), m_writer);
 }
+
+std::vector<HidBackend::PresentDevice> HidTrace::enumerate(std::uint16_t vendorId)
+{
+    return m_inner->enumerate(vendorId);
+}
+
+std::string HidTrace::lockKey(std::uint16_t vendorId, std::uint16_t productId)
+{
+    return m_inner->lockKey(vendorId, productId);
+}

@@ -29,6 +29,9 @@ public:
     bool isOpen() const;
     int init() override;
     std::unique_ptr<HidDevice> open(std::uint16_t vendorId, std::uint16_t productId) override;
+    // Not HID calls on a device: passed through untraced.
+    std::vector<PresentDevice> enumerate(std::uint16_t vendorId) override;
+    std::string lockKey(std::uint16_t vendorId, std::uint16_t productId) override;
 
 private:
     HidBackend* m_inner;

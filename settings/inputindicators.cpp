@@ -27,15 +27,6 @@ static_assert(pairsAreIndicated(), "every encoder direction needs an indicator")
 
 } // namespace
 
-const EncoderPair* encoderPairOf(int input)
-{
-    for (const EncoderPair& pair : encoderPairs) {
-        if (pair.down == input || pair.up == input)
-            return &pair;
-    }
-    return nullptr;
-}
-
 const QString& shownTip()
 {
     static const QString tip = QStringLiteral("SHOW");

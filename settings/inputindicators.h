@@ -2,6 +2,7 @@
 // are the two turning directions of one rotary control.
 #pragma once
 
+#include "settings/encoderpairs.h"
 #include "ui_mainwindow.h"
 
 #include <QString>
@@ -52,26 +53,3 @@ constexpr std::array<InputIndicator, kIndicatedInputs> inputIndicators = {{
 // The status tips that record an indicator's last state: lit, and turned off.
 const QString& shownTip();
 const QString& hiddenTip();
-
-// A rotary control whose directions arrive as two inputs: down lowers the bite point, up raises it.
-struct EncoderPair
-{
-    int down;
-    int up;
-};
-
-constexpr std::array<EncoderPair, 10> encoderPairs = {{
-    {2, 3}, // pbID5
-    {4, 5}, // pbID1
-    {13, 14}, // left stick rotation
-    {16, 17}, // pbID7
-    {18, 19}, // pbID3
-    {24, 25}, // pbID8
-    {26, 27}, // pbID4
-    {34, 35}, // pbID6
-    {36, 37}, // pbID2
-    {45, 46}, // right stick rotation
-}};
-
-// The pair that input belongs to, in either direction; null when it is no encoder direction.
-const EncoderPair* encoderPairOf(int input);

@@ -5,6 +5,8 @@
 #include "virtualwheel/virtualwheeldevice.h"
 #include "virtualwheel/wheelfirmware.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QMetaObject>
 #include <QTimer>
 
@@ -18,7 +20,10 @@ VirtualWheel::~VirtualWheel() = default;
 
 bool VirtualWheel::attachStateFile(const QString& path, QString* error)
 {
-    return m_firmware->attachStateFile(path, error);
+    if (!m_firmware->attachStateFile(path, error))
+        return false;
+    m_stateFile = path;
+    return true;
 }
 
 void VirtualWheel::setDemo(bool on)
@@ -57,6 +62,24 @@ std::unique_ptr<HidDevice> VirtualWheel::open(std::uint16_t vendorId, std::uint1
     if (generation == 0)
         return nullptr;
     return std::make_unique<VirtualWheelDevice>(m_firmware, generation);
+}
+
+std::vector<HidBackend::PresentDevice> VirtualWheel::enumerate(std::uint16_t vendorId)
+{
+    if (vendorId != tarvo::kVendorId || !m_firmware->isPlugged())
+        return {};
+    return {{m_firmware->productId(), std::string("virtual")}};
+}
+
+std::string VirtualWheel::lockKey(std::uint16_t vendorId, std::uint16_t productId)
+{
+    if (m_stateFile.isEmpty() || vendorId != tarvo::kVendorId || productId != m_firmware->productId())
+        return {};
+    const QFileInfo file(m_stateFile);
+    const QString canonical = file.exists()
+        ? file.canonicalFilePath()
+        : QDir(file.absolutePath()).canonicalPath() + QLatin1Char('/') + file.fileName();
+    return canonical.toStdString();
 }
 
 void VirtualWheel::queueInput(const QByteArray& reportAfterId)

@@ -45,6 +45,12 @@ public:
 
     int init() override;
     std::unique_ptr<HidDevice> open(std::uint16_t vendorId, std::uint16_t productId) override;
+    // The wheel while it is plugged in; its path reads "virtual".
+    std::vector<PresentDevice> enumerate(std::uint16_t vendorId) override;
+    // Processes on one state file share one wheel: the key is the file's canonical path
+    // (its folder's canonical path and its name while it does not exist). Without a
+    // state file nothing outside this process can reach the wheel: no key.
+    std::string lockKey(std::uint16_t vendorId, std::uint16_t productId) override;
 
     // The control commands, as C++ calls (the control socket maps its lines onto these).
     void queueInput(const QByteArray& reportAfterId); // 1..16 bytes; fewer make a short read
@@ -72,6 +78,7 @@ private:
     void demoTick();
 
     std::shared_ptr<WheelFirmware> m_firmware; // shared with every device opened
+    QString m_stateFile;
     QTimer* m_demoTimer = nullptr;
     int m_demoTick = 0;
 };

@@ -4,6 +4,7 @@
 #include "virtualwheel/commandarguments.h"
 #include "virtualwheel/wheelstatefile.h"
 
+#include <QFile>
 #include <QJsonArray>
 #include <algorithm>
 #include <chrono>
@@ -11,6 +12,12 @@
 #include <thread>
 
 namespace {
+
+QByteArray stateFileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 constexpr std::uint8_t kFeatureReportId = 0x02;
 constexpr std::uint8_t kLedReportId = 0x03;
@@ -100,6 +107,7 @@ bool WheelFirmware::attachStateFile(const QString& path, QString* error)
         break;
     }
     m_statePath = path;
+    m_stateSeen = stateFileBytes(path);
     m_flash = flash;
     m_flashFirmware = firmware;
     m_image.clear();
@@ -338,6 +346,12 @@ bool WheelFirmware::isOpen() const
     return m_plugged && m_openDevices > 0;
 }
 
+bool WheelFirmware::isPlugged() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_plugged;
+}
+
 int WheelFirmware::pendingInputCount() const
 {
     std::lock_guard lock(m_mutex);
@@ -363,6 +377,7 @@ std::uint64_t WheelFirmware::openDevice()
     std::lock_guard lock(m_mutex);
     if (!m_plugged)
         return 0;
+    reloadChangedStateLocked();
     ++m_openDevices;
     m_openedModel = m_model;
     return m_generation;
@@ -474,6 +489,25 @@ void WheelFirmware::flashChangedLocked()
     QString error;
     if (!WheelStateFile::save(m_statePath, m_flash, m_flashFirmware, &error))
         qCWarning(lcDevice).noquote() << "virtual wheel: cannot write the state file:" << error;
+    m_stateSeen = stateFileBytes(m_statePath);
+}
+
+void WheelFirmware::reloadChangedStateLocked()
+{
+    if (m_statePath.isEmpty() || m_openDevices > 0)
+        return;
+    const QByteArray now = stateFileBytes(m_statePath);
+    if (now == m_stateSeen)
+        return;
+    WheelSettings flash;
+    FirmwareImage::Summary firmware;
+    QString error;
+    if (WheelStateFile::load(m_statePath, &flash, &firmware, &error) != WheelStateFile::LoadResult::Loaded)
+        return; // gone or broken: keep the flash this wheel has
+    m_stateSeen = now;
+    m_flash = flash;
+    m_flashFirmware = firmware;
+    powerUpLocked();
 }
 
 void WheelFirmware::handleFeatureLocked(const Frame& f)

@@ -56,6 +56,7 @@ public:
     void setLatency(int milliseconds);
     QJsonObject state() const;
     bool isOpen() const;
+    bool isPlugged() const;
     int pendingInputCount() const;
     QList<Received> received() const;
     void clearReceived();
@@ -84,6 +85,10 @@ private:
     template <typename Change>
     void applyLocked(bool save, Change change);
     void flashChangedLocked();
+    // Another program on the same state file (the window and tarvoctl take turns, kept apart
+    // by their lock) may have changed it while this wheel was closed: a first open then
+    // finds the wheel as that program left it, as after a power-up.
+    void reloadChangedStateLocked();
     void powerUpLocked();
     FirmwareImage::Summary firmwareSummaryLocked() const;
     void awaitLatency() const;
@@ -106,6 +111,7 @@ private:
     FirmwareImage m_image;
     FirmwareImage::Summary m_flashFirmware;
     QString m_statePath;
+    QByteArray m_stateSeen; // the state file as last read or written here
 
     Answer m_answer{};
     bool m_plugged = true;

@@ -1,0 +1,46 @@
+#include "device/wheellock.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QLockFile>
+#include <QStandardPaths>
+
+WheelLock::WheelLock(const QString& key)
+    : m_file(std::make_unique<QLockFile>(lockFilePath(key)))
+{
+    // Age alone never makes a lock stale: the window holds its wheel for hours. A dead
+    // holder is still found, by its process id.
+    m_file->setStaleLockTime(0);
+}
+
+WheelLock::~WheelLock() = default;
+
+WheelLock::Result WheelLock::tryLock()
+{
+    if (m_file->isLocked())
+        return Result::Acquired;
+    if (m_file->tryLock(0))
+        return Result::Acquired;
+    return m_file->error() == QLockFile::LockFailedError ? Result::Held : Result::Unavailable;
+}
+
+void WheelLock::unlock()
+{
+    if (m_file->isLocked())
+        m_file->unlock();
+}
+
+bool WheelLock::isLocked() const
+{
+    return m_file->isLocked();
+}
+
+QString WheelLock::lockFilePath(const QString& key)
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty())
+        folder = QDir::tempPath();
+    // Device paths hold slashes and colons; a digest gives every key a plain file name.
+    const QByteArray digest = QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex().left(20);
+    return folder + QStringLiteral("/tarvoset-wheel-") + QString::fromLatin1(digest) + QStringLiteral(".lock");
+}

@@ -1,0 +1,64 @@
+#include "device/wheelopener.h"
+
+#include "device/wheellock.h"
+#include "protocol/wheelprotocol.h"
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+bool isWheelProduct(std::uint16_t productId)
+{
+    const auto& ids = tarvo::kProductIds;
+    return std::find(ids.begin(), ids.end(), productId) != ids.end();
+}
+
+} // namespace
+
+WheelOpener::Result WheelOpener::openFirst(DeviceHandle& handle, HeldWheel held)
+{
+    handle.close();
+    HidBackend* backend = handle.backend();
+    Result result;
+    for (const std::uint16_t product : tarvo::kProductIds) {
+        std::unique_ptr<WheelLock> lock;
+        const std::string key = backend ? backend->lockKey(tarvo::kVendorId, product) : std::string();
+        if (!key.empty()) {
+            lock = std::make_unique<WheelLock>(QString::fromStdString(key));
+            if (lock->tryLock() == WheelLock::Result::Held) {
+                if (held == HeldWheel::Skip)
+                    continue;
+                if (held == HeldWheel::Stop)
+                    return {Result::Status::Held, product};
+                lock.reset();
+            }
+            // A lock file that cannot be made at all must not keep anyone from the wheel.
+        }
+        if (handle.open(tarvo::kVendorId, product)) {
+            if (lock && lock->isLocked())
+                handle.keepLockWhileOpen(std::move(lock));
+            return {Result::Status::Opened, product};
+        }
+    }
+    return result;
+}
+
+QString WheelOpener::permissionProblem(HidBackend* backend)
+{
+    if (!backend)
+        return {};
+    for (const HidBackend::PresentDevice& device : backend->enumerate(tarvo::kVendorId)) {
+        if (isWheelProduct(device.productId) && device.noPermission)
+            return permissionHint(device);
+    }
+    return {};
+}
+
+QString WheelOpener::permissionHint(const HidBackend::PresentDevice& device)
+{
+    return QStringLiteral("No permission to open %1 (wheel 7e57:%2): install the udev rule 70-tarvoset.rules "
+                          "as the README's \"A real wheel on Linux\" says, then unplug and replug the wheel.")
+        .arg(QString::fromStdString(device.path))
+        .arg(device.productId, 4, 16, QLatin1Char('0'));
+}

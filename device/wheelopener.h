@@ -1,0 +1,33 @@
+#pragma once
+
+#include "device/devicehandle.h"
+
+#include <QString>
+#include <cstdint>
+
+// Opens the first wheel that answers, vendor 7e57 and the product ids in their order,
+// taking the lock between TarvoSet programs on the way (device/wheellock.h).
+class WheelOpener
+{
+public:
+    // What to do with a wheel that another TarvoSet program holds.
+    enum class HeldWheel {
+        Skip, // as one that cannot be opened: the window waits and retries
+        Stop, // stop looking and say so: tarvoctl exits
+        Use, // open it all the same (tarvoctl --force)
+    };
+
+    struct Result
+    {
+        enum class Status { Opened, Held, NotOpened } status = Status::NotOpened;
+        std::uint16_t productId = 0; // Opened, Held
+    };
+
+    // Closes any open device first. On success the handle keeps the lock until it closes.
+    static Result openFirst(DeviceHandle& handle, HeldWheel held);
+    // A sentence telling why a wheel of the vendor that is present could not be opened:
+    // no permission to open its hidraw node (with the fix); empty when there is nothing to say.
+    static QString permissionProblem(HidBackend* backend);
+    // The sentence for one device whose node this user may not open.
+    static QString permissionHint(const HidBackend::PresentDevice& device);
+};
