@@ -9,6 +9,8 @@
 #include "virtualwheel/wheelcontrolserver.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QLockFile>
 #include <QTextStream>
 #include <memory>
 
@@ -30,8 +32,13 @@ int main(int argc, char* argv[])
         return parsed.exitCode;
     const AppOptions& options = parsed.options;
 
+    // Two starts at the same moment (a double click on a launcher) would both find no answer
+    // and both run. The lock makes probing and the window's listening one step per start.
+    QLockFile startLock(QDir::temp().filePath(QCoreApplication::applicationName() + QStringLiteral(".start.lock")));
+    startLock.tryLock(10000); // should a start hang, the next one runs rather than waits for ever
     if (InstanceGuard::probeRunningInstance(QCoreApplication::applicationName())) {
         app.reset();
+        QTextStream(stderr) << "TarvoSet is already running; its window has been brought to the front.\n";
         return -17;
     }
 
@@ -72,6 +79,7 @@ int main(int argc, char* argv[])
     int result = 0;
     {
         MainWindow window;
+        startLock.unlock(); // the window listens now
         window.setWindowFlags(Qt::FramelessWindowHint);
         window.show();
         result = QApplication::exec();
