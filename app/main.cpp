@@ -24,12 +24,17 @@ int startupError(const QString& message)
 
 int main(int argc, char* argv[])
 {
-    auto app = std::make_unique<QApplication>(argc, argv);
     QCoreApplication::setApplicationVersion(QStringLiteral("v1.20"));
-
-    const AppOptionsResult parsed = parseAppOptions(QCoreApplication::arguments());
+    // Help, version and usage errors are answered before anything needs a display.
+    AppOptionsResult parsed;
+    {
+        QCoreApplication commandLine(argc, argv);
+        parsed = parseAppOptions(QCoreApplication::arguments());
+    }
     if (!parsed.run)
         return parsed.exitCode;
+
+    auto app = std::make_unique<QApplication>(argc, argv);
     const AppOptions& options = parsed.options;
 
     // Two starts at the same moment (a double click on a launcher) would both find no answer

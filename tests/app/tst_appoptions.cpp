@@ -2,6 +2,7 @@
 #include "app/appoptions.h"
 
 #include <QCoreApplication>
+#include <QProcess>
 #include <QTest>
 
 class TestAppOptions : public QObject
@@ -11,6 +12,8 @@ class TestAppOptions : public QObject
 private slots:
     void parse_data();
     void parse();
+    void answeredWithoutDisplay_data();
+    void answeredWithoutDisplay();
 };
 
 void TestAppOptions::parse_data()
@@ -69,6 +72,47 @@ void TestAppOptions::parse()
         QCOMPARE(result.options.virtualWheelModel, model);
         QCOMPARE(int(result.options.virtualWheelPid), pid);
     }
+}
+
+void TestAppOptions::answeredWithoutDisplay_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("out"); // a part of stdout
+    QTest::addColumn<QByteArray>("err"); // a part of stderr
+
+    QTest::newRow("help") << QStringList{"--help"} << 0 << QByteArray("--virtual-wheel <MODEL>") << QByteArray();
+    QTest::newRow("version") << QStringList{"--version"} << 0 << QByteArray(" v1.20\n") << QByteArray();
+    QTest::newRow("unknown option") << QStringList{"--frobnicate"} << 2 << QByteArray()
+                                    << QByteArray("Unknown option 'frobnicate'");
+    QTest::newRow("bad value") << QStringList{"--virtual-wheel", "X", "--virtual-wheel-pid", "1"} << 2 << QByteArray()
+                               << QByteArray("2007 to 200d");
+    // Qt's own options stay usable next to ours.
+    QTest::newRow("Qt option before version")
+        << QStringList{"-platform", "offscreen", "--version"} << 0 << QByteArray(" v1.20\n") << QByteArray();
+}
+
+void TestAppOptions::answeredWithoutDisplay()
+{
+    // Over SSH: no display to talk to, and the platform that needs one.
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, out);
+    QFETCH(QByteArray, err);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    QProcess program;
+    program.setProcessEnvironment(env);
+    program.start(qEnvironmentVariable("TARVOSET_EXE"), args);
+    QVERIFY2(program.waitForFinished(30000), "the program did not end");
+    const QByteArray stdoutText = program.readAllStandardOutput();
+    const QByteArray stderrText = program.readAllStandardError();
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QVERIFY2(program.exitCode() == exitCode, stderrText.constData());
+    QVERIFY2(stdoutText.contains(out), stdoutText.constData());
+    QVERIFY2(stderrText.contains(err), stderrText.constData());
 }
 
 QTEST_GUILESS_MAIN(TestAppOptions)
