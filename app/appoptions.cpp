@@ -5,6 +5,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QSslCertificate>
 #include <QTextStream>
 #include <QUrl>
 #include <algorithm>
@@ -124,8 +125,11 @@ AppOptionsResult parseAppOptions(const QStringList& arguments)
     options.virtualWheelState = parser.value(virtualWheelState);
     options.wheelControl = parser.value(wheelControl);
     options.hidTrace = parser.value(hidTrace);
-    if ((!options.virtualWheelState.isEmpty() || !options.wheelControl.isEmpty()) && !options.virtualWheel)
-        return usageError(parser, QStringLiteral("--virtual-wheel-state and --wheel-control need --virtual-wheel."));
+    if ((!options.virtualWheelState.isEmpty() || !options.wheelControl.isEmpty() || parser.isSet(virtualWheelPid))
+        && !options.virtualWheel)
+        return usageError(parser,
+                          QStringLiteral("--virtual-wheel-pid, --virtual-wheel-state and --wheel-control need "
+                                         "--virtual-wheel."));
     if (parser.isSet(updateServer)) {
         const QString url = parser.value(updateServer);
         const QUrl parsed(url, QUrl::StrictMode);
@@ -137,5 +141,11 @@ AppOptionsResult parseAppOptions(const QStringList& arguments)
     if (!options.caCertificates.isEmpty() && !QFileInfo(options.caCertificates).isReadable())
         return usageError(parser,
                           QStringLiteral("Cannot read the --ca-certificates file '%1'.").arg(options.caCertificates));
+    if (!options.caCertificates.isEmpty()
+        && QSslCertificate::fromPath(options.caCertificates, QSsl::Pem, QSslCertificate::PatternSyntax::FixedString)
+               .isEmpty())
+        return usageError(
+            parser,
+            QStringLiteral("The --ca-certificates file '%1' holds no PEM certificate.").arg(options.caCertificates));
     return result;
 }

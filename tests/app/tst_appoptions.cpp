@@ -2,7 +2,9 @@
 #include "app/appoptions.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 class TestAppOptions : public QObject
@@ -10,11 +12,29 @@ class TestAppOptions : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void parse_data();
     void parse();
     void answeredWithoutDisplay_data();
     void answeredWithoutDisplay();
+
+private:
+    QTemporaryDir m_dir;
 };
+
+void TestAppOptions::initTestCase()
+{
+    // A certificate authority of our own, its key alone, and an empty file.
+    QVERIFY(m_dir.isValid());
+    QProcess openssl;
+    openssl.start(QStringLiteral("openssl"),
+                  {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes", "-subj",
+                   "/CN=TarvoSet test CA", "-days", "1", "-keyout", m_dir.filePath("key.pem"), "-out",
+                   m_dir.filePath("ca.pem")});
+    QVERIFY2(openssl.waitForFinished(30000) && openssl.exitCode() == 0, openssl.readAllStandardError().constData());
+    QFile empty(m_dir.filePath("empty.pem"));
+    QVERIFY(empty.open(QIODevice::WriteOnly));
+}
 
 void TestAppOptions::parse_data()
 {
@@ -44,6 +64,10 @@ void TestAppOptions::parse_data()
     QTest::newRow("stray argument") << QStringList{"extra"} << false << 2 << QString() << 0;
     QTest::newRow("state without virtual wheel")
         << QStringList{"--virtual-wheel-state", "s.json"} << false << 2 << QString() << 0;
+    QTest::newRow("pid without virtual wheel")
+        << QStringList{"--virtual-wheel-pid", "2008"} << false << 2 << QString() << 0;
+    QTest::newRow("pid with demo") << QStringList{"--demo", "--virtual-wheel-pid", "2008"} << true << 0 << "R-VELO"
+                                   << 0x2008;
     QTest::newRow("update server https") << QStringList{"--update-server", "https://127.0.0.1:8443/"} << true << 0
                                          << QString() << 0x2007;
     QTest::newRow("update server http refused")
@@ -52,6 +76,12 @@ void TestAppOptions::parse_data()
         << QStringList{"--update-server", "https://127.0.0.1"} << false << 2 << QString() << 0;
     QTest::newRow("unreadable CA file") << QStringList{"--ca-certificates", "/nonexistent/ca.pem"} << false << 2
                                         << QString() << 0;
+    QTest::newRow("CA file") << QStringList{"--ca-certificates", m_dir.filePath("ca.pem")} << true << 0 << QString()
+                             << 0x2007;
+    QTest::newRow("CA file with a key only")
+        << QStringList{"--ca-certificates", m_dir.filePath("key.pem")} << false << 2 << QString() << 0;
+    QTest::newRow("empty CA file") << QStringList{"--ca-certificates", m_dir.filePath("empty.pem")} << false << 2
+                                   << QString() << 0;
     QTest::newRow("help") << QStringList{"--help"} << false << 0 << QString() << 0;
     QTest::newRow("version") << QStringList{"--version"} << false << 0 << QString() << 0;
 }
