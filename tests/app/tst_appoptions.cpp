@@ -1,8 +1,12 @@
 // The command line: what runs, what exits, and with which code.
 #include "app/appoptions.h"
+#include "app/appsetup.h"
+#include "firmware/updateserver.h"
+#include "support/mainwindowprobe.h"
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -17,6 +21,7 @@ private slots:
     void parse();
     void answeredWithoutDisplay_data();
     void answeredWithoutDisplay();
+    void everyOptionReachesWhatItControls();
 
 private:
     QTemporaryDir m_dir;
@@ -145,5 +150,45 @@ void TestAppOptions::answeredWithoutDisplay()
     QVERIFY2(stderrText.contains(err), stderrText.constData());
 }
 
-QTEST_GUILESS_MAIN(TestAppOptions)
+void TestAppOptions::everyOptionReachesWhatItControls()
+{
+    const QString control = QStringLiteral("tarvoset-options-%1").arg(QCoreApplication::applicationPid());
+    const QString trace = m_dir.filePath("trace.log");
+    const QString state = m_dir.filePath("wheel.json");
+    const AppOptionsResult parsed =
+        parseAppOptions({"tarvoset", "--virtual-wheel", "KTR2", "--virtual-wheel-pid", "200b", "--virtual-wheel-state",
+                         state, "--wheel-control", control, "--demo", "--hid-trace", trace, "--update-server",
+                         "https://127.0.0.1:8443/mirror/", "--ca-certificates", m_dir.filePath("ca.pem")});
+    QVERIFY(parsed.run);
+    AppSetup setup;
+    QString error;
+    QVERIFY2(setup.apply(parsed.options, &error), qPrintable(error));
+    MainWindow w;
+    QTRY_COMPARE_WITH_TIMEOUT(MainWindowProbe::modelName(w), QStringLiteral("KTR2"), 10000);
+    QCOMPARE(MainWindowProbe::productId(w), 0x200bu);
+    QCOMPARE(MainWindowProbe::upgradeBaseUrl(w), QStringLiteral("https://127.0.0.1:8443/mirror/upgrade/ktr2/"));
+    QCOMPARE(updateCaCertificates(), m_dir.filePath("ca.pem"));
+
+    // The trace sees the open of the chosen id, and the demo's reports arrive unasked.
+    const auto traced = [&](const QByteArray& part) {
+        QFile file(trace);
+        return file.open(QIODevice::ReadOnly) && file.readAll().contains(part);
+    };
+    QVERIFY(traced(" open 7e57:200b 1\n"));
+    QTRY_VERIFY_WITH_TIMEOUT(traced(" read 01"), 10000);
+
+    // The control socket reaches the wheel, whose stored change reaches the state file.
+    QLocalSocket socket;
+    socket.connectToServer(control);
+    QVERIFY(socket.waitForConnected(5000));
+    socket.write("set pulseWidth 77\n");
+    QTRY_VERIFY_WITH_TIMEOUT(socket.canReadLine(), 10000);
+    QCOMPARE(socket.readLine(), QByteArray("ok\n"));
+    QFile file(state);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY2(file.readAll().contains("\"pulseWidth\": 77"), "the state file was not written");
+    QVERIFY(QMetaObject::invokeMethod(&w, "onClose"));
+}
+
+QTEST_MAIN(TestAppOptions)
 #include "tst_appoptions.moc"
