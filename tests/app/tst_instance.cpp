@@ -1,6 +1,7 @@
 // The single-instance guard with real processes. Each case runs the program under a name of
 // its own (a symbolic link), since the guard's socket is named after the executable.
 #include "app/instanceguard.h"
+#include "app/trayavailability.h"
 #include "support/mainwindowprobe.h"
 
 #include <QDir>
@@ -66,6 +67,7 @@ void TestInstance::initTestCase()
 {
     QVERIFY2(QFile::exists(programPath()), "TARVOSET_EXE must name the built program");
     QVERIFY(m_dir.isValid());
+    TrayAvailability::setForTesting(true); // the offscreen platform has none
 }
 
 QString TestInstance::linkAs(const QString& name)
