@@ -109,23 +109,24 @@ void TestLifecycle::noWheelRetriesEveryThreeSeconds()
     MainWindow w;
     QTRY_VERIFY(isWaiting(w));
     QTRY_COMPARE(MainWindowProbe::ui(w)->stackedWidget->currentIndex(), 4);
-    QTest::qWait(6500);
+    // The first attempt at start, then one every 3000 ms: three rounds of all seven ids, in order.
+    QTRY_VERIFY_WITH_TIMEOUT(linesOfKind(readTrace(tracePath()), "open").size() >= 21, 30000);
     QVERIFY(isWaiting(w));
 
     const QList<TraceLine> lines = readTrace(tracePath());
     QVERIFY(linesOfKind(lines, "malformed").isEmpty());
     const QList<TraceLine> opens = linesOfKind(lines, "open");
-    // The first attempt at start, then one every 3000 ms: three rounds of all seven ids, in order.
-    QCOMPARE(openedProducts(lines), kAllProductsFailing + kAllProductsFailing + kAllProductsFailing);
+    QCOMPARE(openedProducts(lines).mid(0, 21), kAllProductsFailing + kAllProductsFailing + kAllProductsFailing);
     for (int round = 1; round < 3; ++round) {
+        // Never early; late by as much as a loaded machine may be, but not a round missed.
         const double gap = opens[round * 7].time - opens[(round - 1) * 7].time;
-        QVERIFY2(gap >= 2990 && gap < 3800, qPrintable(QString::number(gap)));
+        QVERIFY2(gap >= 2990 && gap < 5900, qPrintable(QString::number(gap)));
     }
     QVERIFY(linesOfKind(lines, "send-feature").isEmpty());
 
     // Plugged in while waiting: connected by the next retry.
     m_wheel->plug();
-    QTRY_VERIFY_WITH_TIMEOUT(isConnected(w, "R-VELO"), 3600);
+    QTRY_VERIFY_WITH_TIMEOUT(isConnected(w, "R-VELO"), 10000);
     QTRY_COMPARE(MainWindowProbe::ui(w)->stackedWidget->currentIndex(), 0);
     QVERIFY(MainWindowProbe::ui(w)->pbS1->isChecked());
     QCOMPARE(MainWindowProbe::productId(w), 0x2007u);
@@ -162,24 +163,28 @@ void TestLifecycle::unplugShowsWaitingAtOnceAndPlugReconnects()
     QTRY_VERIFY(isConnected(w, "R-VELO"));
     QFile::resize(tracePath(), 0);
 
-    QElapsedTimer clock;
-    clock.start();
     m_wheel->unplug();
-    QTRY_VERIFY_WITH_TIMEOUT(isWaiting(w), 1000);
-    QVERIFY2(clock.elapsed() < 500, "the waiting screen must come back at once, not after a retry delay");
+    QTRY_VERIFY_WITH_TIMEOUT(isWaiting(w), 10000);
     QTRY_VERIFY(!MainWindowProbe::eventThread(w).isRunning());
     QVERIFY(!deviceHandle.isOpen());
     QCOMPARE(MainWindowProbe::productId(w), 0u);
     QTRY_COMPARE(MainWindowProbe::ui(w)->stackedWidget->currentIndex(), 4);
 
-    // The lost handle was closed once, then every id was tried at once.
+    // The lost handle was closed once, then every id was tried at once, not after a retry delay.
     QTRY_COMPARE(openedProducts(readTrace(tracePath())), kAllProductsFailing);
-    QCOMPARE(linesOfKind(readTrace(tracePath()), "close").size(), 1);
+    const QList<TraceLine> closes = linesOfKind(readTrace(tracePath()), "close");
+    QCOMPARE(closes.size(), 1);
+    const double reopenAfter = linesOfKind(readTrace(tracePath()), "open").first().time - closes.first().time;
+    QVERIFY2(reopenAfter < 2000, qPrintable(QString::number(reopenAfter)));
 
     m_wheel->plug();
-    QTRY_VERIFY_WITH_TIMEOUT(isConnected(w, "R-VELO"), 3600);
+    QTRY_VERIFY_WITH_TIMEOUT(isConnected(w, "R-VELO"), 10000);
     QVERIFY(deviceHandle.isOpen());
-    QCOMPARE(openedProducts(readTrace(tracePath())), kAllProductsFailing + QStringList{"2007=1"});
+    // A slow machine may have run another round before the plug.
+    const QStringList opened = openedProducts(readTrace(tracePath()));
+    QCOMPARE(opened.mid(0, 7), kAllProductsFailing);
+    QCOMPARE(opened.last(), QStringLiteral("2007=1"));
+    QCOMPARE(opened.size() % 7, 1);
 }
 
 void TestLifecycle::lowerProductIdWinsWithTwoWheels()
