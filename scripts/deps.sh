@@ -6,6 +6,7 @@ TARVO_PACKAGES=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libhidapi-dev libhidapi-hidraw0
     openssl
+    clang libclang-rt-14-dev # the fuzz targets (libFuzzer)
 )
 
 tarvo_install_dependencies() {
