@@ -40,7 +40,7 @@ TSAN_OPTIONS="suppressions=$PWD/tests/tsan.supp:halt_on_error=1:second_deadlock_
     ctest --test-dir build-tsan --output-on-failure -L threaded -j "$jobs"
 
 echo "== fuzz targets: a short run of each (libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer)"
-CC=clang CXX=clang++ configure build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVO_FUZZ=ON \
+CC=clang CXX=clang++ configure build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVO_FUZZ=ON -DTARVO_FUZZ_SECONDS=5 \
     -DTARVO_SANITIZE=address,undefined -DTARVO_BUILD_EXTRAS=OFF
 cmake --build build-fuzz -j "$jobs" --target fuzz_targets
 ASAN_OPTIONS="detect_leaks=1:abort_on_error=1" \

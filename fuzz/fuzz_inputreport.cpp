@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <QSlider>
@@ -43,7 +44,11 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
     // Never the user's display or settings.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("QT_LOGGING_RULES", "*.debug=false");
-    static QTemporaryDir config;
+    // A binding is stored (and synced to disk) as it is made: in memory where possible, or the
+    // disk's flushes set the pace.
+    static QTemporaryDir config(QDir(QStringLiteral("/dev/shm")).exists()
+                                    ? QStringLiteral("/dev/shm/tarvoset-fuzz-XXXXXX")
+                                    : QDir::temp().filePath(QStringLiteral("tarvoset-fuzz-XXXXXX")));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
 
     Fixture& f = fixture();
