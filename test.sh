@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds TarvoSet and runs the whole test suite three times: a plain build, one under
-# AddressSanitizer and UndefinedBehaviorSanitizer, and the threaded tests under ThreadSanitizer.
-# The plain build also makes the Debian package and checks it.
-# Any failure makes it exit non-zero.
+# AddressSanitizer and UndefinedBehaviorSanitizer, and the threaded tests under ThreadSanitizer;
+# then runs each fuzz target for a few seconds. The plain build also makes the Debian package
+# and checks it. Any failure makes it exit non-zero.
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/deps.sh
@@ -42,3 +42,12 @@ cmake --build build-tsan -j "$jobs" --target threaded_tests
 # not ours to judge, while every access in our own code still is.
 TSAN_OPTIONS="suppressions=$PWD/tests/tsan.supp:halt_on_error=1:second_deadlock_stack=1:ignore_noninstrumented_modules=1" \
     ctest --test-dir build-tsan --output-on-failure -L threaded -j "$jobs"
+
+echo "== fuzz targets: a short run of each (libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer)"
+CC=clang CXX=clang++ configure build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVO_FUZZ=ON -DTARVO_FUZZ_SECONDS=5 \
+    -DTARVO_SANITIZE=address,undefined -DTARVO_BUILD_EXTRAS=OFF
+cmake --build build-fuzz -j "$jobs" --target fuzz_targets
+ASAN_OPTIONS="detect_leaks=1:abort_on_error=1" \
+LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0" \
+UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
+    ctest --test-dir build-fuzz --output-on-failure -L fuzz -j "$jobs"

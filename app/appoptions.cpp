@@ -12,6 +12,25 @@
 #include <cstdio>
 
 namespace {
+// The command line is read before QApplication takes its own options out of it, so those
+// must be known here too, or "-platform offscreen" would be an unknown option.
+struct QtGuiOption
+{
+    const char* name;
+    bool takesValue;
+};
+constexpr QtGuiOption kQtGuiOptions[] = {
+    {"platform", true},      {"platformpluginpath", true},
+    {"platformtheme", true}, {"plugin", true},
+    {"qmljsdebugger", true}, {"qwindowgeometry", true},
+    {"geometry", true},      {"qwindowicon", true},
+    {"icon", true},          {"qwindowtitle", true},
+    {"title", true},         {"display", true},
+    {"name", true},          {"session", true},
+    {"style", true},         {"stylesheet", true},
+    {"reverse", false},      {"widgetcount", false},
+};
+
 AppOptionsResult usageError(const QCommandLineParser& parser, const QString& message)
 {
     QTextStream err(stderr);
@@ -109,6 +128,14 @@ AppOptionsResult parseAppOptions(const QStringList& arguments)
     const QCommandLineOption versionOption = parser.addVersionOption();
     const AppOptionSet shared;
     shared.addTo(parser);
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions); // as Qt reads "-platform"
+    for (const QtGuiOption& qtOption : kQtGuiOptions) {
+        QCommandLineOption option(QString::fromLatin1(qtOption.name));
+        if (qtOption.takesValue)
+            option.setValueName(QStringLiteral("VALUE"));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
 
     if (!parser.parse(arguments))
         return usageError(parser, parser.errorText());

@@ -50,5 +50,6 @@ private:
     QCommandLineOption m_caCertificates;
 };
 
-// Parses the arguments (argv[0] first). Prints help, version and usage errors itself.
+// Parses the arguments (argv[0] first), Qt's own GUI options among them, so that it can run
+// before QApplication exists. Prints help, version and usage errors itself.
 AppOptionsResult parseAppOptions(const QStringList& arguments);

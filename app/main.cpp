@@ -4,6 +4,8 @@
 #include "app/mainwindow.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QLockFile>
 #include <QTextStream>
 #include <memory>
 
@@ -17,16 +19,26 @@ int startupError(const QString& message)
 
 int main(int argc, char* argv[])
 {
-    auto app = std::make_unique<QApplication>(argc, argv);
     QCoreApplication::setApplicationVersion(QStringLiteral("v1.20"));
-
-    const AppOptionsResult parsed = parseAppOptions(QCoreApplication::arguments());
+    // Help, version and usage errors are answered before anything needs a display.
+    AppOptionsResult parsed;
+    {
+        QCoreApplication commandLine(argc, argv);
+        parsed = parseAppOptions(QCoreApplication::arguments());
+    }
     if (!parsed.run)
         return parsed.exitCode;
+
+    auto app = std::make_unique<QApplication>(argc, argv);
     const AppOptions& options = parsed.options;
 
+    // Two starts at the same moment (a double click on a launcher) would both find no answer
+    // and both run. The lock makes probing and the window's listening one step per start.
+    QLockFile startLock(QDir::temp().filePath(QCoreApplication::applicationName() + QStringLiteral(".start.lock")));
+    startLock.tryLock(10000); // should a start hang, the next one runs rather than waits for ever
     if (InstanceGuard::probeRunningInstance(QCoreApplication::applicationName())) {
         app.reset();
+        QTextStream(stderr) << "TarvoSet is already running; its window has been brought to the front.\n";
         return -17;
     }
 
@@ -38,6 +50,7 @@ int main(int argc, char* argv[])
     int result = 0;
     {
         MainWindow window;
+        startLock.unlock(); // the window listens now
         window.setWindowFlags(Qt::FramelessWindowHint);
         window.show();
         result = QApplication::exec();

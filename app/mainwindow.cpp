@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 
 #include "app/instanceguard.h"
+#include "app/trayavailability.h"
 #include "device/devicehandle.h"
 #include "settings/inputscreen.h"
 #include "ui_mainwindow.h"
@@ -144,7 +145,11 @@ void MainWindow::onClose()
 
 void MainWindow::onMinimize()
 {
+    // Without a tray (a plain GNOME session, say) a hidden window could only come back
+    // through a second start: it goes to the task bar instead.
     showMinimized();
+    if (!TrayAvailability::isAvailable())
+        return;
     trayIcon->setVisible(true);
     hide();
 }

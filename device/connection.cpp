@@ -4,6 +4,7 @@
 #include "device/logging.h"
 #include "device/wheelopener.h"
 #include "protocol/wheelprotocol.h"
+#include "settings/inputindicators.h"
 #include "ui_mainwindow.h"
 
 #include <QDeadlineTimer>
@@ -15,6 +16,21 @@ constexpr int kTransferWaitMs = 100;
 
 // The permission hint goes to the log once, not at every retry.
 QString loggedPermissionProblem;
+
+// Hides the live input indicators and forgets what was lit: otherwise the first report of a
+// new connection "releases" it, and a bound encoder moves the bite point untouched.
+void forgetLitInputs(QWidget* page)
+{
+    const auto children = page->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+    for (QWidget* child : children) {
+        const QString name = child->objectName();
+        if (name.startsWith(QLatin1String("pbI")) || name.startsWith(QLatin1String("pbJ"))
+            || name.startsWith(QLatin1String("pbSW"))) {
+            child->hide();
+            child->setStatusTip(hiddenTip());
+        }
+    }
+}
 } // namespace
 
 void MainWindow::showPermissionProblem()
@@ -60,6 +76,8 @@ void MainWindow::onInit()
         return;
     }
     qCDebug(lcDevice, "wheel %04x:%04x opened", tarvo::kVendorId, productId);
+    // A quick replug never passes the waiting screen.
+    forgetLitInputs(ui->page1);
 
     eventThread.start(QThread::InheritPriority);
     ui->pbStatus->hide();
@@ -79,17 +97,7 @@ void MainWindow::onInit()
 
 void MainWindow::showWaitingScreen()
 {
-    const auto children = ui->page1->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
-    for (QWidget* child : children) {
-        const QString name = child->objectName();
-        if (name.startsWith(QLatin1String("pbI")) || name.startsWith(QLatin1String("pbJ"))
-            || name.startsWith(QLatin1String("pbSW"))) {
-            child->hide();
-            // Forget what was lit when the wheel went: otherwise the first report after a
-            // reconnect "releases" it, and a bound encoder moves the bite point untouched.
-            child->setStatusTip(QStringLiteral("HIDE"));
-        }
-    }
+    forgetLitInputs(ui->page1);
     ui->lbHead->setText(tr("WAITING FOR DEVICE..."));
     ui->lbMain->setStyleSheet(QStringLiteral("border-image:"));
     for (QWidget* button : {ui->pbS1, ui->pbS2, ui->pbS3, ui->pbS4})

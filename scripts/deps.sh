@@ -8,6 +8,7 @@ TARVO_PACKAGES=(
     openssl
     # The Debian package and its checks.
     dpkg-dev file lintian desktop-file-utils appstream bash-completion
+    clang libclang-rt-14-dev # the fuzz targets (libFuzzer)
 )
 
 tarvo_install_dependencies() {

@@ -1,6 +1,7 @@
 #include "virtualwheel/wheelcontrolserver.h"
 
 #include "virtualwheel/commandarguments.h"
+#include "virtualwheel/localservername.h"
 #include "virtualwheel/virtualwheel.h"
 
 #include <QJsonDocument>
@@ -32,17 +33,7 @@ WheelControlServer::~WheelControlServer() = default;
 
 bool WheelControlServer::listen(const QString& name)
 {
-    if (m_server->listen(name))
-        return true;
-    if (m_server->serverError() != QAbstractSocket::AddressInUseError)
-        return false;
-    // Only a socket nobody answers on may be taken over.
-    QLocalSocket probe;
-    probe.connectToServer(name);
-    if (probe.waitForConnected(200))
-        return false;
-    QLocalServer::removeServer(name);
-    return m_server->listen(name);
+    return LocalServerName::listen(*m_server, name, 200);
 }
 
 QString WheelControlServer::errorString() const

@@ -24,7 +24,8 @@ public:
     ~WheelControlServer() override;
 
     // False when the name cannot be listened on (errorString() says why). A stale socket
-    // left by a crashed process is replaced; a name that another server answers is not.
+    // left by a crashed process is replaced; a name that another server answers, or a file,
+    // link or folder of that name, is not.
     bool listen(const QString& name);
     QString errorString() const;
 

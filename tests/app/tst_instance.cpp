@@ -1,6 +1,7 @@
 // The single-instance guard with real processes. Each case runs the program under a name of
 // its own (a symbolic link), since the guard's socket is named after the executable.
 #include "app/instanceguard.h"
+#include "app/trayavailability.h"
 #include "support/mainwindowprobe.h"
 
 #include <QDir>
@@ -13,6 +14,7 @@
 namespace {
 // The exit code -17 as the parent sees it.
 constexpr int kAlreadyRunning = -17 & 0xff;
+const QByteArray kAlreadyRunningLine = "TarvoSet is already running; its window has been brought to the front.\n";
 
 QString programPath()
 {
@@ -48,13 +50,15 @@ private slots:
     void initTestCase();
     void secondStartExitsAndRestoresRunningWindow();
     void secondProcessExitsFirstKeepsRunning();
+    void simultaneousStartsLeaveOneWindow();
     void crashedInstanceLeavesNoGuardBehind();
     void fileOfTheGuardsNameIsNeverRemoved();
 
 private:
     // A link to the program named name inside the temporary directory.
     QString linkAs(const QString& name);
-    void start(QProcess& process, const QString& program);
+    void start(QProcess& process, const QString& program,
+               QProcess::ProcessChannelMode mode = QProcess::ForwardedErrorChannel);
 
     QTemporaryDir m_dir;
 };
@@ -63,6 +67,7 @@ void TestInstance::initTestCase()
 {
     QVERIFY2(QFile::exists(programPath()), "TARVOSET_EXE must name the built program");
     QVERIFY(m_dir.isValid());
+    TrayAvailability::setForTesting(true); // the offscreen platform has none
 }
 
 QString TestInstance::linkAs(const QString& name)
@@ -74,10 +79,14 @@ QString TestInstance::linkAs(const QString& name)
     return link;
 }
 
-void TestInstance::start(QProcess& process, const QString& program)
+void TestInstance::start(QProcess& process, const QString& program, QProcess::ProcessChannelMode mode)
 {
     // A virtual wheel keeps the children away from any real wheel on the machine.
-    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.setProcessChannelMode(mode);
+    // Qt warns on stderr about a missing runtime directory; stderr is compared below.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir.path());
+    process.setProcessEnvironment(env);
     process.start(program, {QStringLiteral("--virtual-wheel"), QStringLiteral("R-VELO")});
 }
 
@@ -91,10 +100,11 @@ void TestInstance::secondStartExitsAndRestoresRunningWindow()
     QVERIFY(!w.isVisible());
 
     ChildProcess second;
-    start(second, linkAs(QCoreApplication::applicationName()));
+    start(second, linkAs(QCoreApplication::applicationName()), QProcess::SeparateChannels);
     QVERIFY(second.waitForFinished(10000));
     QCOMPARE(second.exitStatus(), QProcess::NormalExit);
     QCOMPARE(second.exitCode(), kAlreadyRunning);
+    QCOMPARE(second.readAllStandardError(), kAlreadyRunningLine);
     QTRY_VERIFY(w.isVisible());
     QVERIFY(!MainWindowProbe::trayIcon(w)->isVisible());
 }
@@ -117,6 +127,32 @@ void TestInstance::secondProcessExitsFirstKeepsRunning()
     first.terminate();
     if (!first.waitForFinished(5000))
         first.kill();
+}
+
+void TestInstance::simultaneousStartsLeaveOneWindow()
+{
+    // A double click on a launcher: two starts at the same moment, before either listens.
+    for (int round = 0; round < 3; ++round) {
+        const QString name = QStringLiteral("tarvoset-twice-%1-%2").arg(QCoreApplication::applicationPid()).arg(round);
+        const QString program = linkAs(name);
+        ChildProcess a;
+        ChildProcess b;
+        start(a, program, QProcess::SeparateChannels);
+        start(b, program, QProcess::SeparateChannels);
+        QVERIFY(a.waitForStarted() && b.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(a.state() == QProcess::NotRunning || b.state() == QProcess::NotRunning, 20000);
+        ChildProcess& later = a.state() == QProcess::NotRunning ? a : b;
+        ChildProcess& first = &later == &a ? b : a;
+        QCOMPARE(later.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(later.exitCode(), kAlreadyRunning);
+        QCOMPARE(later.readAllStandardError(), kAlreadyRunningLine);
+        QTRY_VERIFY_WITH_TIMEOUT(answers(name), 10000);
+        QCOMPARE(first.state(), QProcess::Running);
+
+        first.terminate();
+        if (!first.waitForFinished(5000))
+            first.kill();
+    }
 }
 
 void TestInstance::crashedInstanceLeavesNoGuardBehind()

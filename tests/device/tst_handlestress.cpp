@@ -345,11 +345,13 @@ void TestHandleStress::flashingDoesNotStarveOthers()
     reader.join();
 
     qInfo("worst query wait %lld us, %d blocks, %d reads", worstWaitUs, blocksDuringQueries, readsDuringQueries);
-    // Each query waits for at most the block in progress plus the reader's turn;
-    // 50 ms leaves room for a loaded machine and sanitizers.
-    QVERIFY2(worstWaitUs < 50000, qPrintable(QStringLiteral("a query waited %1 us").arg(worstWaitUs)));
-    // About one read per millisecond was asked for over at least 200 ms.
-    QVERIFY2(readsDuringQueries >= 50, qPrintable(QStringLiteral("only %1 reads").arg(readsDuringQueries)));
+    // Each query waits for the block in progress and the reader's turn, well under a millisecond;
+    // a lock that let the flasher go first would hold it for the whole transfer, 20 s or more.
+    // Two seconds leave room for a loaded machine and sanitizers.
+    QVERIFY2(worstWaitUs < 2000000, qPrintable(QStringLiteral("a query waited %1 us").arg(worstWaitUs)));
+    // About one read per millisecond was asked for over at least 200 ms; a starved reader
+    // would get none.
+    QVERIFY2(readsDuringQueries >= 20, qPrintable(QStringLiteral("only %1 reads").arg(readsDuringQueries)));
 }
 
 QTEST_GUILESS_MAIN(TestHandleStress)

@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <atomic>
 #include <thread>
 #include <vector>
 
@@ -42,6 +43,24 @@ enum class Call {
     ReadShort,
     ReadNone,
     ReadError
+};
+
+// Devices without state, safe to call from several threads at once.
+class SilentDevice : public HidDevice
+{
+public:
+    int setNonBlocking(bool) override { return 0; }
+    int read(std::uint8_t*, std::size_t) override { return 0; }
+    int write(const std::uint8_t*, std::size_t length) override { return int(length); }
+    int sendFeatureReport(const std::uint8_t*, std::size_t length) override { return int(length); }
+    int getFeatureReport(std::uint8_t*, std::size_t length) override { return int(length); }
+};
+
+class SilentBackend : public HidBackend
+{
+public:
+    int init() override { return 0; }
+    std::unique_ptr<HidDevice> open(std::uint16_t, std::uint16_t) override { return std::make_unique<SilentDevice>(); }
 };
 
 } // namespace
@@ -279,23 +298,24 @@ void TestHidTrace::unwritableFileStillPassesCalls()
 
 void TestHidTrace::concurrentDevices()
 {
-    // The GUI, input and flashing threads each trace through their own calls at once.
+    // One trace, as in the program: the GUI, input and flashing threads call through it at once,
+    // each on a device of its own so that only the trace is shared.
     constexpr int threads = 3;
-    constexpr int callsEach = 500;
-    std::vector<std::unique_ptr<FakeBackend>> backends;
+    constexpr int callsEach = 2000;
+    SilentBackend backend;
+    HidTrace trace(&backend, m_path);
     std::vector<std::unique_ptr<HidDevice>> devices;
-    HidTrace* traces[threads];
-    std::vector<std::unique_ptr<HidTrace>> owned;
-    for (int t = 0; t < threads; ++t) {
-        backends.push_back(std::make_unique<FakeBackend>());
-        owned.push_back(std::make_unique<HidTrace>(backends.back().get(), m_path));
-        traces[t] = owned.back().get();
-        devices.push_back(traces[t]->open(0x7E57, std::uint16_t(0x2007 + t)));
-    }
+    for (int t = 0; t < threads; ++t)
+        devices.push_back(trace.open(0x7E57, std::uint16_t(0x2007 + t)));
+    std::atomic<int> ready{0};
     std::vector<std::thread> workers;
     for (int t = 0; t < threads; ++t) {
         workers.emplace_back([&, t] {
             std::uint8_t frame[20] = {2, 0x0B, std::uint8_t(t)};
+            // Start together, so that the calls overlap.
+            ++ready;
+            while (ready < threads)
+                std::this_thread::yield();
             for (int i = 0; i < callsEach; ++i)
                 devices[std::size_t(t)]->sendFeatureReport(frame, 20);
         });

@@ -6,10 +6,12 @@
 #include "tracefile.h"
 #include "virtualwheel/virtualwheel.h"
 
+#include <QProgressBar>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 
 namespace {
 // Two wheels on the bus at once: opens go to whichever answers to the product id.
@@ -72,6 +74,7 @@ private slots:
     void lowerProductIdWinsWithTwoWheels();
     void silentModelQueryKeepsWaitingLayout();
     void closeEndsThreadWithoutReconnecting();
+    void inputHeldAtUnplugIsNotReleasedAfterReconnect_data();
     void inputHeldAtUnplugIsNotReleasedAfterReconnect();
 
 private:
@@ -106,23 +109,24 @@ void TestLifecycle::noWheelRetriesEveryThreeSeconds()
     MainWindow w;
     QTRY_VERIFY(isWaiting(w));
     QTRY_COMPARE(MainWindowProbe::ui(w)->stackedWidget->currentIndex(), 4);
-    QTest::qWait(6500);
+    // The first attempt at start, then one every 3000 ms: three rounds of all seven ids, in order.
+    QTRY_VERIFY_WITH_TIMEOUT(linesOfKind(readTrace(tracePath()), "open").size() >= 21, 30000);
     QVERIFY(isWaiting(w));
 
     const QList<TraceLine> lines = readTrace(tracePath());
     QVERIFY(linesOfKind(lines, "malformed").isEmpty());
     const QList<TraceLine> opens = linesOfKind(lines, "open");
-    // The first attempt at start, then one every 3000 ms: three rounds of all seven ids, in order.
-    QCOMPARE(openedProducts(lines), kAllProductsFailing + kAllProductsFailing + kAllProductsFailing);
+    QCOMPARE(openedProducts(lines).mid(0, 21), kAllProductsFailing + kAllProductsFailing + kAllProductsFailing);
     for (int round = 1; round < 3; ++round) {
+        // Never early; late by as much as a loaded machine may be, but not a round missed.
         const double gap = opens[round * 7].time - opens[(round - 1) * 7].time;
-        QVERIFY2(gap >= 2990 && gap < 3800, qPrintable(QString::number(gap)));
+        QVERIFY2(gap >= 2990 && gap < 5900, qPrintable(QString::number(gap)));
     }
     QVERIFY(linesOfKind(lines, "send-feature").isEmpty());
 
     // Plugged in while waiting: connected by the next retry.
     m_wheel->plug();
-    QTRY_VERIFY_WITH_TIMEOUT(isConnected(w, "R-VELO"), 3600);
+    QTRY_VERIFY_WITH_TIMEOUT(isConnected(w, "R-VELO"), 10000);
     QTRY_COMPARE(MainWindowProbe::ui(w)->stackedWidget->currentIndex(), 0);
     QVERIFY(MainWindowProbe::ui(w)->pbS1->isChecked());
     QCOMPARE(MainWindowProbe::productId(w), 0x2007u);
@@ -159,24 +163,28 @@ void TestLifecycle::unplugShowsWaitingAtOnceAndPlugReconnects()
     QTRY_VERIFY(isConnected(w, "R-VELO"));
     QFile::resize(tracePath(), 0);
 
-    QElapsedTimer clock;
-    clock.start();
     m_wheel->unplug();
-    QTRY_VERIFY_WITH_TIMEOUT(isWaiting(w), 1000);
-    QVERIFY2(clock.elapsed() < 500, "the waiting screen must come back at once, not after a retry delay");
+    QTRY_VERIFY_WITH_TIMEOUT(isWaiting(w), 10000);
     QTRY_VERIFY(!MainWindowProbe::eventThread(w).isRunning());
     QVERIFY(!deviceHandle.isOpen());
     QCOMPARE(MainWindowProbe::productId(w), 0u);
     QTRY_COMPARE(MainWindowProbe::ui(w)->stackedWidget->currentIndex(), 4);
 
-    // The lost handle was closed once, then every id was tried at once.
+    // The lost handle was closed once, then every id was tried at once, not after a retry delay.
     QTRY_COMPARE(openedProducts(readTrace(tracePath())), kAllProductsFailing);
-    QCOMPARE(linesOfKind(readTrace(tracePath()), "close").size(), 1);
+    const QList<TraceLine> closes = linesOfKind(readTrace(tracePath()), "close");
+    QCOMPARE(closes.size(), 1);
+    const double reopenAfter = linesOfKind(readTrace(tracePath()), "open").first().time - closes.first().time;
+    QVERIFY2(reopenAfter < 2000, qPrintable(QString::number(reopenAfter)));
 
     m_wheel->plug();
-    QTRY_VERIFY_WITH_TIMEOUT(isConnected(w, "R-VELO"), 3600);
+    QTRY_VERIFY_WITH_TIMEOUT(isConnected(w, "R-VELO"), 10000);
     QVERIFY(deviceHandle.isOpen());
-    QCOMPARE(openedProducts(readTrace(tracePath())), kAllProductsFailing + QStringList{"2007=1"});
+    // A slow machine may have run another round before the plug.
+    const QStringList opened = openedProducts(readTrace(tracePath()));
+    QCOMPARE(opened.mid(0, 7), kAllProductsFailing);
+    QCOMPARE(opened.last(), QStringLiteral("2007=1"));
+    QCOMPARE(opened.size() % 7, 1);
 }
 
 void TestLifecycle::lowerProductIdWinsWithTwoWheels()
@@ -229,8 +237,17 @@ void TestLifecycle::closeEndsThreadWithoutReconnecting()
     QCOMPARE(linesOfKind(readTrace(tracePath()), "open").size(), opens);
 }
 
+void TestLifecycle::inputHeldAtUnplugIsNotReleasedAfterReconnect_data()
+{
+    QTest::addColumn<bool>("quick");
+    QTest::newRow("replug after the waiting screen") << false;
+    // Unplug and plug before the reader notices: the first open after the loss succeeds.
+    QTest::newRow("quick replug") << true;
+}
+
 void TestLifecycle::inputHeldAtUnplugIsNotReleasedAfterReconnect()
 {
+    QFETCH(bool, quick);
     MainWindow w;
     QTRY_VERIFY(isConnected(w, "R-VELO"));
     auto* ui = MainWindowProbe::ui(w);
@@ -243,16 +260,22 @@ void TestLifecycle::inputHeldAtUnplugIsNotReleasedAfterReconnect()
                                             "00000800"));
     QTRY_COMPARE(ui->pbID3R->statusTip(), QStringLiteral("SHOW"));
 
+    const auto successfulOpens = [this] {
+        const QList<TraceLine> opens = linesOfKind(readTrace(tracePath()), "open");
+        return std::count_if(opens.begin(), opens.end(), [](const TraceLine& line) { return line.result == 1; });
+    };
     m_wheel->unplug();
-    QTRY_VERIFY(isWaiting(w));
+    if (!quick)
+        QTRY_VERIFY(isWaiting(w));
     m_wheel->plug();
-    QTRY_VERIFY_WITH_TIMEOUT(isConnected(w, "R-VELO"), 3600);
+    QTRY_VERIFY_WITH_TIMEOUT(successfulOpens() == 2, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(isConnected(w, "R-VELO"), 10000);
     m_wheel->clearReceived();
 
-    // Nothing is pressed now; nothing was turned either.
-    m_wheel->queueInput(QByteArray(16, '\0'));
-    QTRY_COMPARE(m_wheel->pendingInputCount(), 0);
-    QTest::qWait(50);
+    // Nothing is pressed now; nothing was turned either. The paddle reading shows when the
+    // window has taken the report in.
+    m_wheel->queueInput(QByteArray::fromHex("2301").leftJustified(16, '\0'));
+    QTRY_COMPARE_WITH_TIMEOUT(ui->pgAdcR->value(), 0x123, 10000);
     QVERIFY(MainWindowProbe::releasedInputs(w).isEmpty());
     QCOMPARE(ui->hsBite->value(), bite);
     for (const VirtualWheel::Received& frame : m_wheel->received())

@@ -12,6 +12,12 @@
 #include <QLocalSocket>
 #include <QtTest>
 
+#ifdef Q_OS_UNIX
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+#endif
+
 using namespace wheeltest;
 
 namespace {
@@ -60,7 +66,8 @@ private slots:
     void overlongLine();
     void nameInUseIsRefused();
 #ifdef Q_OS_UNIX
-    void staleSocketIsReplaced();
+    void leftOverOfTheName_data();
+    void leftOverOfTheName();
 #endif
 };
 
@@ -439,22 +446,66 @@ void TestWheelControlServer::nameInUseIsRefused()
 }
 
 #ifdef Q_OS_UNIX
-void TestWheelControlServer::staleSocketIsReplaced()
+void TestWheelControlServer::leftOverOfTheName_data()
 {
-    const QString name = uniqueName("stale");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("replaced");
+    // A crashed process leaves its socket; only that may be cleared away.
+    QTest::newRow("stale socket") << "socket" << true;
+    QTest::newRow("regular file") << "file" << false;
+    QTest::newRow("folder") << "folder" << false;
+    QTest::newRow("link") << "link" << false;
+}
+
+void TestWheelControlServer::leftOverOfTheName()
+{
+    QFETCH(QString, kind);
+    QFETCH(bool, replaced);
+    const QString name = uniqueName("leftover");
     const QString path = QDir::tempPath() + '/' + name;
-    {
+    if (kind == "socket") {
+        // Bound and closed without listening: what a killed server leaves.
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        qstrncpy(address.sun_path, QFile::encodeName(path).constData(), sizeof address.sun_path);
+        QVERIFY(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0);
+        ::close(fd);
+    } else if (kind == "file") {
         QFile leftOver(path);
         QVERIFY(leftOver.open(QIODevice::WriteOnly));
+        leftOver.write("keep me");
+    } else if (kind == "folder") {
+        QVERIFY(QDir().mkdir(path));
+    } else {
+        QVERIFY(QFile::link(QDir::tempPath(), path));
     }
+    const QFileInfo before(path);
+    QVERIFY(before.exists() || before.isSymLink());
+
     VirtualWheel wheel("R-VELO", kPid);
     WheelControlServer server(&wheel);
-    QVERIFY2(server.listen(name), qPrintable(server.errorString()));
-    QLocalSocket client;
-    client.connectToServer(name);
-    QVERIFY(client.waitForConnected(2000));
-    client.write("state\n");
-    QCOMPARE(readLines(client, 1).size(), 1);
+    QCOMPARE(server.listen(name), replaced);
+    if (replaced) {
+        QLocalSocket client;
+        client.connectToServer(name);
+        QVERIFY(client.waitForConnected(2000));
+        client.write("state\n");
+        QCOMPARE(readLines(client, 1).size(), 1);
+        return;
+    }
+    const QFileInfo after(path);
+    QCOMPARE(after.isSymLink(), kind == "link");
+    QCOMPARE(after.isDir(), kind != "file");
+    if (kind == "file") {
+        QFile leftOver(path);
+        QVERIFY(leftOver.open(QIODevice::ReadOnly));
+        QCOMPARE(leftOver.readAll(), QByteArray("keep me"));
+    }
+    if (kind == "folder")
+        QDir().rmdir(path);
+    else
+        QFile::remove(path);
 }
 #endif
 

@@ -10,6 +10,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#ifdef Q_OS_LINUX
+#include <sys/fsuid.h>
+#include <unistd.h>
+#endif
+
 using namespace wheeltest;
 
 namespace {
@@ -45,6 +50,34 @@ QByteArray validFile()
         + leds + R"(, "auxLamps": [1, 2, 3, 4, 5, 6]},
  "firmware": {"size": 17, "md5": "0123456789abcdef0123456789abcdef", "blocks": 2, "inOrder": true}})";
 }
+
+// Root reads every file whatever its permissions (as ./test.sh runs in CI). While this lives,
+// the calling thread checks file access as the unprivileged user nobody instead.
+class FileAccessAsNobody
+{
+public:
+    FileAccessAsNobody()
+    {
+#ifdef Q_OS_LINUX
+        if (geteuid() == 0) {
+            setfsuid(65534);
+            m_active = setfsuid(65534) == 65534;
+        }
+#endif
+    }
+    ~FileAccessAsNobody()
+    {
+#ifdef Q_OS_LINUX
+        if (m_active)
+            setfsuid(0);
+#endif
+    }
+    FileAccessAsNobody(const FileAccessAsNobody&) = delete;
+    FileAccessAsNobody& operator=(const FileAccessAsNobody&) = delete;
+
+private:
+    bool m_active = false;
+};
 
 } // namespace
 
@@ -323,14 +356,22 @@ void TestWheelStateFile::unreadableFileIsRefused()
     QTemporaryDir dir;
     const QString path = dir.filePath("wheel.json");
     writeFile(path, validFile());
+    // Others may look into the folder, so the file is found, but only its owner may write it.
+    QFile::setPermissions(
+        dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner | QFileDevice::ExeOther);
     QFile::setPermissions(path, QFileDevice::WriteOwner);
-    QFile probe(path);
-    if (probe.open(QIODevice::ReadOnly))
-        QSKIP("this user reads files whatever their permissions");
     VirtualWheel wheel("R-VELO", kPid);
+    const QJsonObject before = wheel.state();
     QString error;
-    QVERIFY(!wheel.attachStateFile(path, &error));
+    {
+        FileAccessAsNobody nobody;
+        QFile probe(path);
+        if (probe.open(QIODevice::ReadOnly))
+            QSKIP("this user reads files whatever their permissions");
+        QVERIFY(!wheel.attachStateFile(path, &error));
+    }
     QVERIFY2(error.contains("cannot read"), qPrintable(error));
+    QCOMPARE(wheel.state().value("flash"), before.value("flash"));
     QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     QCOMPARE(readAll(path), validFile());
 }
@@ -357,10 +398,20 @@ void TestWheelStateFile::rewriteIsAtomic()
     VirtualWheel wheel("R-VELO", kPid);
     QVERIFY(wheel.attachStateFile(path, nullptr));
     auto device = wheel.open(kVendor, kPid);
+    QByteArray previous = validFile();
     for (int width = 40; width <= 60; ++width) {
+        // A reader that opened the file before the change.
+        QFile reader(path);
+        QVERIFY(reader.open(QIODevice::ReadOnly));
         QCOMPARE(send(*device, pad(bytes("02 0c 04").append(char(width)).append(bytes("00 00 00 ef")))), 20);
+#ifdef Q_OS_UNIX
+        // The new file replaced the old one whole: the reader still finds every byte of the old
+        // file, where a file truncated and written over would show it the new or a cut text.
+        QCOMPARE(reader.readAll(), previous);
+#endif
         // After every change the file is whole and current, and no temporary file is left.
-        const QJsonObject file = QJsonDocument::fromJson(readAll(path)).object();
+        previous = readAll(path);
+        const QJsonObject file = QJsonDocument::fromJson(previous).object();
         QCOMPARE(at(file, "flash.pulseWidth").toInt(), width);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"wheel.json"});
     }
