@@ -249,6 +249,7 @@ void TestLifecycle::inputHeldAtUnplugIsNotReleasedAfterReconnect()
 {
     QFETCH(bool, quick);
     MainWindow w;
+    w.show(); // the clutch bars follow the reports only on a page that can be seen
     QTRY_VERIFY(isConnected(w, "R-VELO"));
     auto* ui = MainWindowProbe::ui(w);
     // The pbID3 encoder is bound; its up input (19) is held when the wheel goes.

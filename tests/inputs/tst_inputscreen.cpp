@@ -2,6 +2,7 @@
 // tips, the releases, the calibration bounds and the bite-point encoder, while the page's
 // widgets follow once, after the burst. A hidden window leaves its widgets alone and brings
 // them up to date when it is shown again.
+#include "app/trayavailability.h"
 #include "settings/inputscreen.h"
 #include "wheelwindow.h"
 
@@ -201,7 +202,10 @@ void TestInputScreen::hiddenWindowWaits()
     QTRY_COMPARE(m->lit(), QList<int>{0});
     QTRY_COMPARE(ui->pgAdcR->value(), 100);
 
+    // Into the tray, which the offscreen platform lacks.
+    TrayAvailability::setForTesting(true);
     QMetaObject::invokeMethod(&w, "onMinimize", Qt::DirectConnection);
+    TrayAvailability::setForTesting(std::nullopt);
     QTRY_VERIFY(!w.isVisible());
     m->feed(inputReport({6, 19}, 3000, 4000));
     QCOMPARE(m->litTips(), (QList<int>{6, 19}));
