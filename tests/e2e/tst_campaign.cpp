@@ -122,6 +122,34 @@ QString rereadGap(const QList<TraceLine>& lines, bool* clean)
     return QString();
 }
 
+// Whether the readout's paddle and clutch queries were answered, after each open in lines.
+void noteReadout(const QList<TraceLine>& lines, bool* paddleKnown, bool* clutchKnown)
+{
+    bool* asking = nullptr;
+    bool sentOk = false;
+    bool paddleAsked = false;
+    bool clutchAsked = false;
+    for (const TraceLine& line : lines) {
+        if (line.kind == "open" && line.result == 1) {
+            *paddleKnown = *clutchKnown = false;
+            paddleAsked = clutchAsked = false;
+        } else if (line.kind == "send-feature") {
+            asking = nullptr;
+            if (!paddleAsked && line.data.startsWith("020b0a")) {
+                asking = paddleKnown;
+                paddleAsked = true;
+            } else if (!clutchAsked && line.data.startsWith("020b0c08")) {
+                asking = clutchKnown;
+                clutchAsked = true;
+            }
+            sentOk = line.result >= 0;
+        } else if (line.kind == "get-feature" && asking) {
+            *asking = sentOk && line.result >= 0;
+            asking = nullptr;
+        }
+    }
+}
+
 QByteArray randomBytes(QRandomGenerator& random, int size)
 {
     QByteArray bytes(size, '\0');
@@ -256,6 +284,8 @@ struct TestCampaign::Bench
     QJsonObject factory;
     std::unique_ptr<MainWindow> window;
     QRandomGenerator random;
+    bool paddleKnown = true; // the paddle page shows what the wheel told or the user chose
+    bool clutchKnown = true; // the same for the clutch switch
     QHash<QString, int> images; // MD5 and block count of every image offered to the wheel
     campaign::Watchdog* watchdog = nullptr;
 };
@@ -304,13 +334,18 @@ void TestCampaign::inProcess()
 QString TestCampaign::runPoint(Bench& b, int index)
 {
     QRandomGenerator& random = b.random;
+    // TARVO_CAMPAIGN_OPS=close,reconnect narrows a long run to some operations.
+    const QStringList only = qEnvironmentVariable("TARVO_CAMPAIGN_OPS").split(',', Qt::SkipEmptyParts);
+    int weights[std::size(kOpWeights)];
     int total = 0;
-    for (int w : kOpWeights)
-        total += w;
+    for (std::size_t i = 0; i < std::size(kOpWeights); ++i) {
+        weights[i] = only.isEmpty() || only.contains(kOpNames[i]) ? kOpWeights[i] : 0;
+        total += weights[i];
+    }
     int pick = int(random.bounded(total));
     int opIndex = 0;
-    while (pick >= kOpWeights[opIndex])
-        pick -= kOpWeights[opIndex++];
+    while (pick >= weights[opIndex])
+        pick -= weights[opIndex++];
     const Op op = Op(opIndex);
     const Fault faults[] = {Fault::None,      Fault::Unplug,   Fault::Unplug,
                             Fault::FailSends, Fault::FailGets, Fault::FailWrites};
@@ -320,7 +355,7 @@ QString TestCampaign::runPoint(Bench& b, int index)
     QString where = QString("point %1: %2").arg(index).arg(kOpNames[opIndex]);
 
     Ui::MainWindow* ui = b.ui();
-    const QJsonObject flashBefore = b.flash();
+    QJsonObject flashBefore = b.flash();
     const QJsonObject firmwareBefore = b.firmware();
     Allowed allowed;
     int calls = 0; // HID calls the operation makes, for the range of moments
@@ -330,14 +365,24 @@ QString TestCampaign::runPoint(Bench& b, int index)
     // Preparation, as a user would leave the page before the action under test.
     switch (op) {
     case Op::Reconnect:
+        // Sometimes the wheel comes back holding other settings, as if set up elsewhere.
+        if (random.bounded(2)) {
+            const int mode = int(random.bounded(202));
+            b.wheel.setSetting("paddleMode", {QString::number(mode)});
+            b.wheel.setSetting("clutchEnable", {random.bounded(2) ? "1" : "255"});
+        }
         calls = 20;
         break;
     case Op::PaddleSave:
     case Op::Close: {
-        ui->hsBite->setValue(int(random.bounded(101)));
-        QRadioButton* radios[] = {ui->rbPadL, ui->rbPadR, ui->rbPadNo};
-        radios[random.bounded(3)]->click();
-        ui->cbClutch->setChecked(random.bounded(2) == 0);
+        // Sometimes the window is closed as it stands.
+        if (op == Op::PaddleSave || random.bounded(2)) {
+            ui->hsBite->setValue(int(random.bounded(101)));
+            QRadioButton* radios[] = {ui->rbPadL, ui->rbPadR, ui->rbPadNo};
+            radios[random.bounded(3)]->click();
+            ui->cbClutch->setChecked(random.bounded(2) == 0);
+            b.paddleKnown = b.clutchKnown = true;
+        }
         calls = 4;
         break;
     }
@@ -392,6 +437,7 @@ QString TestCampaign::runPoint(Bench& b, int index)
         break;
     }
     }
+    flashBefore = b.flash();
     const int moment = 1 + int(random.bounded(calls + 1));
     where += QString(", %1 x%2 at call %3").arg(campaign::faultName(fault)).arg(count).arg(moment);
     if (b.watchdog)
@@ -492,7 +538,13 @@ QString TestCampaign::runPoint(Bench& b, int index)
         break;
     }
     case Op::Close:
+        // Closing stores the page silently: only what the user set or the wheel told.
         allowed = b.paddlePage(true);
+        if (!b.paddleKnown)
+            for (const char* key : {"paddleMode", "calLeftMin", "calLeftMax", "calRightMin", "calRightMax"})
+                allowed.remove(key);
+        if (!b.clutchKnown)
+            allowed.remove("clutchEnable");
         QMetaObject::invokeMethod(b.window.get(), "onClose");
         break;
     }
@@ -576,6 +628,8 @@ QString TestCampaign::runPoint(Bench& b, int index)
         if (line.kind == "malformed")
             return where + ": malformed trace line " + line.data;
 
+    noteReadout(lines, &b.paddleKnown, &b.clutchKnown);
+
     // A failed operation never reports success; a failed save says so.
     const bool failed = unplugged || anyFailed(lines);
     const QStringList shown = shownSince(shownBefore);
@@ -606,13 +660,23 @@ QString TestCampaign::runPoint(Bench& b, int index)
         const QString gap = rereadGap(lines, &clean);
         if (!gap.isEmpty())
             return where + ": " + gap;
-        const QJsonObject flash = b.flash();
+        // Queries answer from the live values: the flash's after a power-up, the last frames' else.
+        const QJsonObject flash = b.live();
         if (clean) {
             const int pulse = qBound(40, flash.value("pulseWidth").toInt(), 240);
             if (ui->hsBite->statusTip() != QString::number(flash.value("paddleMode").toInt())
                 || ui->hsTrigger->value() != pulse
                 || ui->cbClutch->isChecked() != (flash.value("clutchEnable").toInt() == 1) || ui->lbVersion->isHidden())
-                return where + ": the pages do not show the wheel after the re-read";
+                return where
+                    + QString(": the pages do not show the wheel after the re-read (mode %1/%2, pulse %3/%4, clutch "
+                              "%5/%6, version %7)")
+                          .arg(ui->hsBite->statusTip())
+                          .arg(flash.value("paddleMode").toInt())
+                          .arg(ui->hsTrigger->value())
+                          .arg(pulse)
+                          .arg(ui->cbClutch->isChecked())
+                          .arg(flash.value("clutchEnable").toInt())
+                          .arg(ui->lbVersion->isHidden() ? "hidden" : "shown");
         }
     }
 
