@@ -712,6 +712,7 @@ class Control
 public:
     bool connect(const QString& name)
     {
+        m_socket.abort();
         m_socket.connectToServer(name);
         return m_socket.waitForConnected(2000);
     }
