@@ -564,7 +564,6 @@ QString TestCampaign::runPoint(Bench& b, int index)
     const bool struck = b.striker.struck() || timeStruck;
     b.striker.disarm();
     const bool unplugged = fault == Fault::Unplug && struck;
-    const QJsonObject liveAfter = b.live();
 
     if (op == Op::Close) {
         if (b.window->isVisible())
@@ -641,7 +640,7 @@ QString TestCampaign::runPoint(Bench& b, int index)
     bool errorShown = false;
     for (const QString& text : shown)
         errorShown = errorShown || text.startsWith("Error: ");
-    if (reports && failed && !errorShown && lines.size() > 0 && anyFailed(lines))
+    if (reports && anyFailed(lines) && !errorShown)
         return where + ": a failed save went unreported (" + shown.join(" | ") + ")";
     if (reports && !failed && op != Op::Firmware) {
         bool success = false;
@@ -684,7 +683,6 @@ QString TestCampaign::runPoint(Bench& b, int index)
     const QString violation = flashViolation(flashBefore, b.flash(), allowed);
     if (!violation.isEmpty())
         return where + ": " + violation;
-    Q_UNUSED(liveAfter);
     // A wheel powered up again shows the last image it completed, so any image sent whole may
     // stand. Out of order is allowed only where a failed transfer left blocks behind: nothing in
     // the protocol tells the wheel to start afresh, and it marks the mix out of order.
