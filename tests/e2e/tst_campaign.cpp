@@ -815,24 +815,28 @@ void TestCampaign::builtProgram()
     total.start();
     for (int i = 0; i < points; ++i) {
         const QString faults[] = {"", "fail-gets", "fail-sends"};
-        const QString before = faults[random.bounded(3)];
+        const QString fault = faults[random.bounded(3)];
         const int count = 1 + int(random.bounded(6));
+        // Armed before the wheel is back (the first calls meet it), or that long into the re-read.
+        const int lateBy = random.bounded(2) ? -1 : int(random.bounded(40));
         const bool blink = random.bounded(2) == 0;
         const bool again = random.bounded(2) == 0; // pulled again inside the re-read
         const int againAfter = int(random.bounded(30));
-        const QString where = QString("seed %1, program point %2: %3 %4, %5%6")
+        const QString where = QString("seed %1, program point %2: %3 %4%5, %6%7")
                                   .arg(g_seed)
                                   .arg(i)
-                                  .arg(before.isEmpty() ? "no fault" : before)
+                                  .arg(fault.isEmpty() ? "no fault" : fault)
                                   .arg(count)
+                                  .arg(lateBy < 0 ? QString() : QString(" %1 ms into the re-read").arg(lateBy))
                                   .arg(blink ? "blink" : "pull")
                                   .arg(again ? QString(", again after %1 ms").arg(againAfter) : QString());
         watchdog.alive(where.toUtf8());
         const qint64 mark = QFileInfo(trace).size();
         const auto lines = [&] { return traceFrom(trace, mark); };
 
-        if (!before.isEmpty())
-            QVERIFY2(wheel.send(QString("%1 %2").arg(before).arg(count)) == "ok", qPrintable(where));
+        const QString arming = QString("%1 %2").arg(fault).arg(count);
+        if (!fault.isEmpty() && lateBy < 0)
+            QVERIFY2(wheel.send(arming) == "ok", qPrintable(where));
         QVERIFY2(wheel.send("unplug") == "ok", qPrintable(where));
         if (blink) {
             QTest::qWait(int(random.bounded(15)));
@@ -841,6 +845,10 @@ void TestCampaign::builtProgram()
         }
         QVERIFY2(wheel.send("plug") == "ok", qPrintable(where));
         QTRY_VERIFY2_WITH_TIMEOUT(opensIn(lines()) >= 1, qPrintable(where + ": the wheel was not opened again"), 5000);
+        if (!fault.isEmpty() && lateBy >= 0) {
+            QTest::qWait(lateBy);
+            QVERIFY2(wheel.send(arming) == "ok", qPrintable(where));
+        }
         if (again) {
             QTest::qWait(againAfter);
             QVERIFY2(wheel.send("unplug") == "ok", qPrintable(where));
