@@ -152,6 +152,8 @@ private:
     // A paddle's bounds from before its calibration, for one that ends without a reading.
     PaddleBounds calLeftBefore;
     PaddleBounds calRightBefore;
+    // The wheel's clutch switch was read at this connection (or saved since): closing may store cbClutch.
+    bool clutchKnown = false;
     QString modelName;
     QString upgradeBaseUrl;
     std::uint32_t productId = 0;

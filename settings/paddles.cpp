@@ -37,10 +37,11 @@ void MainWindow::onSavePageP()
     };
 
     // The marker moves only once the wheel took the frame, so a failed save is sent again next time.
-    // After a failed read (marker -1) the page holds no wheel's values: only a click stores them.
+    // Closing stores nothing the wheel did not tell: after a failed readout the page holds the
+    // last connection's values or the form's, and only the user's own Save may write them.
     const std::uint8_t mode = paddleModeValue();
-    const int stored = ui->hsBite->statusTip().toInt(nullptr, 10);
-    if ((stored >= 0 || fromButton) && mode != stored) {
+    const bool paddleKnown = ui->hsBite->statusTip() != QLatin1String("-1");
+    if (mode != ui->hsBite->statusTip().toInt(nullptr, 10) && (fromButton || paddleKnown)) {
         if (sendPaddleSettings(true) < 0) {
             failed();
             return;
@@ -56,13 +57,17 @@ void MainWindow::onSavePageP()
         return;
     }
     const bool enabled = ui->cbClutch->isChecked();
-    if (tarvo::clutchEnabledAnswer(buffer) != enabled) {
+    const bool wheelEnabled = tarvo::clutchEnabledAnswer(buffer);
+    if (wheelEnabled != enabled && (fromButton || clutchKnown)) {
         tarvo::writeClutchEnableFrame(buffer, enabled);
         if (deviceHandle.send(tarvo::frameOf(buffer)) < 0) {
             failed();
             return;
         }
     }
+    // The wheel now holds what the page shows.
+    if (wheelEnabled == enabled || fromButton)
+        clutchKnown = true;
     if (fromButton)
         MessageBox::information(this, tr("Success"), tr("Setting saved."));
 }

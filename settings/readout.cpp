@@ -2,7 +2,8 @@
 //
 // Without a wheel a read works on a cleared buffer, as if the wheel had answered zeros. A read
 // that fails on an open wheel leaves its widgets as they were; the saved-value markers then
-// read "-1", a value no slider holds, so the next save stores the page whatever it shows.
+// read "-1", a value no slider holds, so the user's next Save stores the page whatever it shows;
+// closing the window stores nothing of a page that was not read.
 #include "app/mainwindow.h"
 #include "device/devicehandle.h"
 #include "device/logging.h"
@@ -132,7 +133,8 @@ void MainWindow::readClutchEnable()
 {
     tarvo::AnswerBuffer buffer =
         tarvo::queryFrame(tarvo::QuerySelector::Parameter, std::uint8_t(tarvo::Parameter::ClutchEnable));
-    if (askWheel(buffer))
+    clutchKnown = askWheel(buffer);
+    if (clutchKnown)
         ui->cbClutch->setChecked(tarvo::clutchEnabledAnswer(buffer));
     QTimer::singleShot(0, this, SLOT(onClutchStatus()));
 }

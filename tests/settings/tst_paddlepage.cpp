@@ -42,6 +42,8 @@ private slots:
     void failedSave_data();
     void failedSave();
     void closeSavesSilently();
+    void closeAfterFailedReadout_data();
+    void closeAfterFailedReadout();
     void calibration_data();
     void calibration();
     void encoderButton();
@@ -234,12 +236,6 @@ void TestPaddlePage::failedSave()
     QCOMPARE(p.ui()->hsBite->statusTip(), QString::number(kMode));
     QCOMPARE(p.flash().value("paddleMode").toInt(), marker == "50" ? kMode : 50);
     QCOMPARE(p.flash().value("clutchEnable").toInt(), 255);
-
-    // A page whose paddle read failed holds no wheel's values: closing stores none of them.
-    init();
-    p.ui()->hsBite->setStatusTip(QStringLiteral("-1"));
-    QMetaObject::invokeMethod(&p.window(), "onClose");
-    QCOMPARE(p.frames(), (QStringList{kClutchQuery}));
 }
 
 void TestPaddlePage::closeSavesSilently()
@@ -253,6 +249,48 @@ void TestPaddlePage::closeSavesSilently()
     QCOMPARE(p.messages(), QStringList{});
     QCOMPARE(p.flash().value("paddleMode").toInt(), 131);
     QCOMPARE(p.flash().value("clutchEnable").toInt(), 255);
+}
+
+void TestPaddlePage::closeAfterFailedReadout_data()
+{
+    QTest::addColumn<bool>("paddleUnread");
+    QTest::addColumn<bool>("byButton");
+    QTest::addColumn<QStringList>("expected");
+
+    // The page differs from the wheel (mode 50, clutch on) in both; only the user's Save writes.
+    QTest::newRow("paddles unread, closed") << true << false << QStringList{kClutchQuery, clutchWrite(0xff)};
+    QTest::newRow("paddles unread, saved")
+        << true << true << QStringList{paddle(kMode, 0xef), kClutchQuery, clutchWrite(0xff)};
+    QTest::newRow("clutch unread, closed") << false << false << QStringList{paddle(kMode, 0xef), kClutchQuery};
+    QTest::newRow("clutch unread, saved")
+        << false << true << QStringList{paddle(kMode, 0xef), kClutchQuery, clutchWrite(0xff)};
+}
+
+void TestPaddlePage::closeAfterFailedReadout()
+{
+    QFETCH(bool, paddleUnread);
+    QFETCH(bool, byButton);
+    QFETCH(QStringList, expected);
+
+    // One read of the readout fails; the page keeps what it showed before.
+    p.ui()->hsBite->setStatusTip(QStringLiteral("50"));
+    p.ui()->cbClutch->setChecked(false);
+    p.wheel().failGets(1);
+    if (paddleUnread)
+        MainWindowProbe::readPaddleSettings(p.window());
+    else
+        MainWindowProbe::readClutchEnable(p.window());
+    p.ui()->rbPadL->setChecked(true);
+    p.ui()->hsBite->setValue(kMode);
+    p.ui()->cbClutch->setChecked(false);
+    p.frames();
+
+    if (byButton)
+        p.ui()->pbSaveP->click();
+    else
+        QMetaObject::invokeMethod(&p.window(), "onClose");
+    QCOMPARE(p.frames(), expected);
+    QCOMPARE(p.messages(), byButton ? QStringList{kSaved} : QStringList{});
 }
 
 void TestPaddlePage::calibration_data()
