@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds TarvoSet and runs the whole test suite three times: a plain build, one under
 # AddressSanitizer and UndefinedBehaviorSanitizer, and the threaded tests under ThreadSanitizer.
+# Then builds the optional feature set and runs the tests that differ there.
 # Any failure makes it exit non-zero.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -38,3 +39,9 @@ cmake --build build-tsan -j "$jobs" --target threaded_tests
 # not ours to judge, while every access in our own code still is.
 TSAN_OPTIONS="suppressions=$PWD/tests/tsan.supp:halt_on_error=1:second_deadlock_stack=1:ignore_noninstrumented_modules=1" \
     ctest --test-dir build-tsan --output-on-failure -L threaded -j "$jobs"
+
+echo "== optional feature set (the tests that differ from the plain build)"
+configure build-optional -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVO_OPTIONAL_SET=ON -DTARVO_BUILD_EXTRAS=OFF \
+    -DTARVO_REQUIRE_WINE_TEST=ON
+cmake --build build-optional -j "$jobs" --target optional_tests
+ctest --test-dir build-optional --output-on-failure -L optional -j "$jobs"

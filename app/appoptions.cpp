@@ -2,6 +2,10 @@
 
 #include "protocol/wheelprotocol.h"
 
+#ifdef TARVO_OPTIONAL_SET
+#include "bluetooth/releases.h"
+#endif
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -54,6 +58,13 @@ AppOptionsResult parseAppOptions(const QStringList& arguments)
         QStringLiteral("FILE"));
     parser.addOptions(
         {virtualWheel, virtualWheelPid, virtualWheelState, wheelControl, demo, hidTrace, updateServer, caCertificates});
+#ifdef TARVO_OPTIONAL_SET
+    const QCommandLineOption release(
+        QStringLiteral("release"),
+        QStringLiteral("Behave as release NAME: %1.").arg(QString::fromStdString(tarvo::releaseNames())),
+        QStringLiteral("NAME"), QStringLiteral("1.20"));
+    parser.addOption(release);
+#endif
 
     if (!parser.parse(arguments))
         return usageError(parser, parser.errorText());
@@ -106,6 +117,12 @@ AppOptionsResult parseAppOptions(const QStringList& arguments)
             return usageError(parser, QStringLiteral("--update-server takes an https address ending in /."));
         options.updateServer = url;
     }
+#ifdef TARVO_OPTIONAL_SET
+    options.release = parser.value(release);
+    if (!tarvo::releaseByName(options.release.toStdString()))
+        return usageError(
+            parser, QStringLiteral("--release takes one of %1.").arg(QString::fromStdString(tarvo::releaseNames())));
+#endif
     options.caCertificates = parser.value(caCertificates);
     if (!options.caCertificates.isEmpty() && !QFileInfo(options.caCertificates).isReadable())
         return usageError(parser,

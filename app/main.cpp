@@ -8,6 +8,10 @@
 #include "virtualwheel/virtualwheel.h"
 #include "virtualwheel/wheelcontrolserver.h"
 
+#ifdef TARVO_OPTIONAL_SET
+#include "bluetooth/releases.h"
+#endif
+
 #include <QApplication>
 #include <QTextStream>
 #include <memory>
@@ -30,7 +34,13 @@ int main(int argc, char* argv[])
         return parsed.exitCode;
     const AppOptions& options = parsed.options;
 
-    if (InstanceGuard::probeRunningInstance(QCoreApplication::applicationName())) {
+#ifdef TARVO_OPTIONAL_SET
+    tarvo::setActiveRelease(*tarvo::releaseByName(options.release.toStdString()));
+    const bool guarded = !tarvo::releaseHas(tarvo::Difference::NoInstanceGuard);
+#else
+    const bool guarded = true;
+#endif
+    if (guarded && InstanceGuard::probeRunningInstance(QCoreApplication::applicationName())) {
         app.reset();
         return -17;
     }

@@ -78,6 +78,9 @@ MainWindow::MainWindow(QWidget* parent)
 
     InstanceGuard::listen(instanceServer, QCoreApplication::applicationName());
     connect(&instanceServer, SIGNAL(newConnection()), this, SLOT(onShowNormal()));
+#ifdef TARVO_OPTIONAL_SET
+    setupOptionalSet();
+#endif
 }
 
 MainWindow::~MainWindow()

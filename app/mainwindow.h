@@ -12,6 +12,12 @@
 #include <QSystemTrayIcon>
 #include <cstdint>
 
+#ifdef TARVO_OPTIONAL_SET
+#include <QBluetoothDeviceDiscoveryAgent>
+#include <QBluetoothDeviceInfo>
+#include <QTimer>
+#endif
+
 namespace Ui {
 class MainWindow;
 }
@@ -74,6 +80,12 @@ private slots:
     void onCalibrateL(bool checked);
     void onCalibrateR(bool checked);
     void onEncoderBind();
+#ifdef TARVO_OPTIONAL_SET
+    void onBatScan();
+    void onBTScan();
+    void onBTUpdate(const QBluetoothDeviceInfo& info);
+    void onBTDone();
+#endif
 
 private:
     friend class MainWindowProbe; // tests reach the private state through it
@@ -129,4 +141,20 @@ private:
     bool hasBattery = false;
     QSystemTrayIcon* trayIcon = nullptr;
     QList<int> releasedInputs;
+
+#ifdef TARVO_OPTIONAL_SET
+    // Optional feature set (bluetooth/)
+    void setupOptionalSet();
+    void applyOptionalModel(const QString& text);
+    void startOptionalLoops();
+    void readAxisCalibrations();
+    void storeAxisCalibration(int axis);
+    void calibrateOnComputer(int axis, bool checked);
+
+    QBluetoothDeviceDiscoveryAgent discoveryAgent;
+    // Re-arming single shots that a reconnect restarts instead of doubling.
+    QTimer batteryTimer;
+    QTimer scanTimer;
+    bool hasBluetooth = false;
+#endif
 };

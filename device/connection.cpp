@@ -5,6 +5,10 @@
 #include "protocol/wheelprotocol.h"
 #include "ui_mainwindow.h"
 
+#ifdef TARVO_OPTIONAL_SET
+#include "bluetooth/releases.h"
+#endif
+
 #include <QDeadlineTimer>
 #include <QTimer>
 
@@ -23,6 +27,10 @@ void MainWindow::onInit()
     productId = 0;
 
     for (const std::uint16_t product : tarvo::kProductIds) {
+#ifdef TARVO_OPTIONAL_SET
+        if (!tarvo::releaseTriesProductId(product))
+            continue;
+#endif
         if (deviceHandle.open(tarvo::kVendorId, product)) {
             productId = product;
             break;
@@ -46,10 +54,17 @@ void MainWindow::onInit()
     readClutchEnable();
     readFirmwareVersion();
     loadEncoderBinding();
+#ifdef TARVO_OPTIONAL_SET
+    readAxisCalibrations();
+#endif
 
     QTimer::singleShot(0, ui->pbS1, SLOT(click()));
+#ifdef TARVO_OPTIONAL_SET
+    startOptionalLoops();
+#else
     if (hasBattery)
         QTimer::singleShot(0, this, SLOT(onDeviceUpdate()));
+#endif
 }
 
 void MainWindow::showWaitingScreen()

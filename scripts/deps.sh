@@ -6,6 +6,9 @@ TARVO_PACKAGES=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libhidapi-dev libhidapi-hidraw0
     openssl
+    # The optional feature set: Qt Bluetooth, and the registry test cross-compiled with
+    # mingw-w64 and run under Wine.
+    qt6-connectivity-dev g++-mingw-w64-x86-64-posix wine64
 )
 
 tarvo_install_dependencies() {

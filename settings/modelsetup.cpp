@@ -10,6 +10,10 @@
 #include "settings/placement.h"
 #include "ui_mainwindow.h"
 
+#ifdef TARVO_OPTIONAL_SET
+#include "bluetooth/releases.h"
+#endif
+
 #include <QSettings>
 #include <QSignalBlocker>
 #include <QStringList>
@@ -113,6 +117,10 @@ void MainWindow::applyModel(const QString& text)
     for (const tarvo::ModelInfo& model : tarvo::kModels) {
         if (!tarvo::modelMatches(model, text))
             continue;
+#ifdef TARVO_OPTIONAL_SET
+        if (!tarvo::releaseKnowsModel(model.key))
+            continue;
+#endif
 
         if (model.title) {
             ui->lbIcon->move(model.titleIconX, ui->lbIcon->y());
@@ -184,4 +192,7 @@ void MainWindow::applyModel(const QString& text)
 
         hasBattery = model.hasBattery;
     }
+#ifdef TARVO_OPTIONAL_SET
+    applyOptionalModel(text);
+#endif
 }

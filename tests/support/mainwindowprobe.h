@@ -34,4 +34,18 @@ public:
     static void storeEncoderBinding(MainWindow& w) { w.storeEncoderBinding(); }
     static void removeEncoderBinding(MainWindow& w) { w.removeEncoderBinding(); }
     static void updateShifterGroupHeight(MainWindow& w) { w.updateShifterGroupHeight(); }
+#ifdef TARVO_OPTIONAL_SET
+    static bool& hasBluetooth(MainWindow& w)
+    {
+        return w.hasBluetooth;
+    }
+    static QTimer& scanTimer(MainWindow& w)
+    {
+        return w.scanTimer;
+    }
+    static QTimer& batteryTimer(MainWindow& w)
+    {
+        return w.batteryTimer;
+    }
+#endif
 };

@@ -1,0 +1,101 @@
+// Wiring of the optional feature set into the window: its timers, the discovery agent, the
+// per-model Bluetooth flag and what the chosen release changes in the shell.
+#include "app/mainwindow.h"
+#include "bluetooth/releases.h"
+#include "ui_mainwindow.h"
+
+#include <QDeadlineTimer>
+#include <QtDebug>
+
+namespace {
+
+struct BluetoothModel
+{
+    const char* key; // as in the model table
+    bool hasBluetooth;
+};
+
+// The earlier releases knew R-VELO, QLN5 and V-KERN and looked for a wheel over Bluetooth
+// exactly when it has a battery; the later models follow the same rule, since a wheel
+// without its own battery is never cordless.
+constexpr BluetoothModel kBluetoothModels[] = {
+    {"R-VELO", true}, {"QLN5", false}, {"V-KERN", true}, {"LM270", true},
+    {"ZEPHA2", true}, {"ORBIX", true}, {"KTR2", false},
+};
+
+} // namespace
+
+void MainWindow::setupOptionalSet()
+{
+    using tarvo::Difference;
+    batteryTimer.setSingleShot(true);
+    scanTimer.setSingleShot(true);
+    connect(&batteryTimer, SIGNAL(timeout()), this, SLOT(onBatScan()));
+    connect(&scanTimer, SIGNAL(timeout()), this, SLOT(onBTScan()));
+    connect(&discoveryAgent, SIGNAL(deviceDiscovered(QBluetoothDeviceInfo)), this,
+            SLOT(onBTUpdate(QBluetoothDeviceInfo)));
+    connect(&discoveryAgent, SIGNAL(finished()), this, SLOT(onBTDone()));
+
+    if (tarvo::releaseHas(Difference::CalibrationOnComputer)) {
+        disconnect(ui->pbCalL, SIGNAL(toggled(bool)), this, SLOT(onCalibrateL(bool)));
+        disconnect(ui->pbCalR, SIGNAL(toggled(bool)), this, SLOT(onCalibrateR(bool)));
+        connect(ui->pbCalL, &QPushButton::toggled, this, [this](bool checked) { calibrateOnComputer(3, checked); });
+        connect(ui->pbCalR, &QPushButton::toggled, this, [this](bool checked) { calibrateOnComputer(2, checked); });
+    } else {
+        // After the wheel's own calibration slot has settled the bounds.
+        connect(ui->pbCalL, &QPushButton::toggled, this, [this](bool checked) {
+            if (!checked)
+                storeAxisCalibration(3);
+        });
+        connect(ui->pbCalR, &QPushButton::toggled, this, [this](bool checked) {
+            if (!checked)
+                storeAxisCalibration(2);
+        });
+    }
+
+    const tarvo::ReleaseInfo& release = tarvo::releaseInfo(tarvo::activeRelease());
+    if (tarvo::releaseHas(Difference::NoVersionLabel)) {
+        ui->lbCurVer->hide();
+        qDebug("version: %s", release.version);
+    } else {
+        ui->lbCurVer->setText(tr("TarvoSet Version: ") + QLatin1String(release.version));
+    }
+    if (tarvo::releaseHas(Difference::NoInstanceGuard))
+        instanceServer.close();
+    if (tarvo::releaseHas(Difference::NoTray))
+        ui->pbMin->hide();
+    if (tarvo::releaseHas(Difference::CloseWithoutSave)) {
+        disconnect(ui->pbClose, SIGNAL(clicked(bool)), this, SLOT(onClose()));
+        if (tarvo::releaseHas(Difference::CloseWithoutSlot)) {
+            connect(ui->pbClose, SIGNAL(clicked(bool)), this, SLOT(close()));
+        } else {
+            connect(ui->pbClose, &QPushButton::clicked, this, [this] {
+                eventThread.requestInterruption();
+                eventThread.wait(QDeadlineTimer(QDeadlineTimer::Forever));
+                close();
+            });
+        }
+    }
+}
+
+void MainWindow::applyOptionalModel(const QString& text)
+{
+    const bool threeModels = tarvo::releaseHas(tarvo::Difference::ThreeModels);
+    for (const BluetoothModel& model : kBluetoothModels) {
+        if (!text.contains(QLatin1String(model.key), Qt::CaseSensitive))
+            continue;
+        if (threeModels && !tarvo::releaseKnowsModel(model.key))
+            continue;
+        hasBluetooth = model.hasBluetooth;
+    }
+    ui->lbBTStatus->setVisible(hasBluetooth);
+    ui->lbBatStatus->setVisible(hasBattery);
+}
+
+void MainWindow::startOptionalLoops()
+{
+    if (hasBluetooth)
+        QTimer::singleShot(0, this, SLOT(onBTScan()));
+    if (hasBattery)
+        QTimer::singleShot(0, this, SLOT(onBatScan()));
+}

@@ -1,0 +1,67 @@
+// The releases one optional-set binary can behave as, and how each differs from the current one.
+//
+// Qt-free data. A difference is one row naming the releases that have it; the code asks
+// releaseHas(Difference) instead of comparing release names.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace tarvo {
+
+enum class Release : std::uint8_t { V120, V115, V114S, V114N, V113, V112 };
+constexpr int kReleaseCount = 6;
+
+using ReleaseSet = std::uint8_t;
+constexpr ReleaseSet releaseBit(Release r)
+{
+    return ReleaseSet(1u << unsigned(r));
+}
+
+enum class Difference {
+    NoInstanceGuard, // every start opens a new window
+    NoTray, // no minimise button, no tray icon
+    CloseWithoutSave, // the close button does not save the paddle page first
+    CloseWithoutSlot, // ... and closes the window directly, without stopping the input thread first
+    NoVersionLabel, // lbCurVer absent; the version goes to the debug log at start
+    ThreeModels, // product ids 0x2007-0x2009, models R-VELO, QLN5, V-KERN only
+    FixedRegistryPid, // the calibration key always says PID_2007
+    CalibrationOnComputer, // paddle calibration is kept only in the DirectInput record
+};
+
+struct ReleaseInfo
+{
+    Release release;
+    const char* name; // as given to --release
+    const char* version; // shown or logged, "v1.15"
+};
+
+// "1.20", "1.15", "1.14s", "1.14n", "1.13", "1.12"; nullopt for anything else.
+std::optional<Release> releaseByName(const std::string& name);
+const ReleaseInfo& releaseInfo(Release release);
+// The names, for help texts: "1.20, 1.15, ...".
+std::string releaseNames();
+
+// The release this process behaves as; V120 unless set at start.
+void setActiveRelease(Release release);
+Release activeRelease();
+bool releaseHas(Difference difference, Release release);
+// Whether the release recognises the model with this key and tries this product id.
+bool releaseKnowsModel(const char* key, Release release);
+bool releaseTriesProductId(std::uint16_t productId, Release release);
+inline bool releaseHas(Difference difference)
+{
+    return releaseHas(difference, activeRelease());
+}
+
+inline bool releaseKnowsModel(const char* key)
+{
+    return releaseKnowsModel(key, activeRelease());
+}
+inline bool releaseTriesProductId(std::uint16_t productId)
+{
+    return releaseTriesProductId(productId, activeRelease());
+}
+
+} // namespace tarvo
