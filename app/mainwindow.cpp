@@ -64,6 +64,10 @@ MainWindow::MainWindow(QWidget* parent)
     ui->stackedWidget->setCurrentIndex(0);
     dragOrigin = QPointF(-1, -1);
     connect(&eventThread, SIGNAL(deviceDisconnect()), this, SLOT(onInit()));
+    batteryPoll.setSingleShot(true);
+    // Precise: a coarse timer may fire up to 5 % early.
+    batteryPoll.setTimerType(Qt::PreciseTimer);
+    connect(&batteryPoll, SIGNAL(timeout()), this, SLOT(onDeviceUpdate()));
     showWaitingScreen();
     deviceHandle.init();
     QTimer::singleShot(0, this, SLOT(onInit()));

@@ -10,12 +10,12 @@
 #include <QPointF>
 #include <QString>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <cstdint>
 
 #ifdef TARVO_OPTIONAL_SET
 #include <QBluetoothDeviceDiscoveryAgent>
 #include <QBluetoothDeviceInfo>
-#include <QTimer>
 #endif
 
 namespace Ui {
@@ -24,6 +24,10 @@ class MainWindow;
 
 class QPushButton;
 class QColor;
+
+namespace tarvo {
+enum class ChannelOrder : std::uint8_t;
+}
 
 // The one window. It owns all program state; its member functions are defined in
 // the folder of the subsystem they belong to (device/, settings/, firmware/).
@@ -113,6 +117,10 @@ private:
 
     // LED colours (settings/ledcolours.cpp)
     void setLedButtonColour(QPushButton* button, const QColor& colour);
+    QColor ledButtonColour(const QPushButton* button, tarvo::ChannelOrder order) const;
+    // Both return false when no wheel is open or a send failed.
+    bool sendLedColours(bool save);
+    bool sendAuxLamps(bool save);
 
     // Preferences (settings/preferences.cpp)
     void loadEncoderBinding();
@@ -141,6 +149,8 @@ private:
     bool hasBattery = false;
     QSystemTrayIcon* trayIcon = nullptr;
     QList<int> releasedInputs;
+    // The battery poll's one pending tick: re-arming it can never start a second chain.
+    QTimer batteryPoll;
 
 #ifdef TARVO_OPTIONAL_SET
     // Optional feature set (bluetooth/)

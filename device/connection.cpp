@@ -18,6 +18,9 @@ constexpr int kRetryDelayMs = 3000;
 
 void MainWindow::onInit()
 {
+    // Each connection starts its own battery poll: a tick pending from the last one must not
+    // run on as a second chain when the wheel is back within ten seconds.
+    batteryPoll.stop();
     if (eventThread.isRunning()) {
         eventThread.requestInterruption();
         eventThread.wait(QDeadlineTimer(QDeadlineTimer::Forever));
@@ -63,7 +66,7 @@ void MainWindow::onInit()
     startOptionalLoops();
 #else
     if (hasBattery)
-        QTimer::singleShot(0, this, SLOT(onDeviceUpdate()));
+        batteryPoll.start(0);
 #endif
 }
 

@@ -70,4 +70,39 @@ void storeLedBlockAnswer(LedImage& image, int block, const AnswerBuffer& answer)
     std::copy_n(answer.begin() + 2, kLedBlockBytes, target);
 }
 
+Rgb placeChannels(const Rgb& c, ChannelOrder order)
+{
+    switch (order) {
+    case ChannelOrder::Rgb:
+        break;
+    case ChannelOrder::Rbg:
+        return {c.r, c.b, c.g};
+    case ChannelOrder::Grb:
+        return {c.g, c.r, c.b};
+    case ChannelOrder::Gbr:
+        return {c.g, c.b, c.r};
+    case ChannelOrder::Brg:
+        return {c.b, c.r, c.g};
+    case ChannelOrder::Bgr:
+        return {c.b, c.g, c.r};
+    }
+    return c;
+}
+
+Rgb ledSlotLevels(const LedLevels& levels, std::size_t slot)
+{
+    if (slot >= kLedSlots)
+        return {};
+    return {levels[3 * slot], levels[3 * slot + 1], levels[3 * slot + 2]};
+}
+
+void setLedSlotLevels(LedLevels& levels, std::size_t slot, const Rgb& value)
+{
+    if (slot >= kLedSlots)
+        return;
+    levels[3 * slot] = value.r;
+    levels[3 * slot + 1] = value.g;
+    levels[3 * slot + 2] = value.b;
+}
+
 } // namespace tarvo

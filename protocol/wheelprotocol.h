@@ -196,6 +196,24 @@ std::array<LedBlockReport, kLedBlocks> ledBlockReportsInWriteOrder(const LedLeve
 // changes nothing.
 void storeLedBlockAnswer(LedImage& image, int block, const AnswerBuffer& answer);
 
+// How a colour's red, green and blue lie in an LED slot's three levels (first, second, third).
+enum class ChannelOrder : std::uint8_t {
+    Rgb = 0,
+    Rbg = 1,
+    Grb = 2,
+    Gbr = 3,
+    Brg = 4,
+    Bgr = 5,
+};
+// The colour's components placed as the order says: for Brg the result is (b, r, g).
+// Rbg is its own inverse, so it also turns a slot read back into the colour it came from.
+Rgb placeChannels(const Rgb& colour, ChannelOrder order);
+
+// The three levels of slot 0..47, in level order; slot outside the image gives black.
+Rgb ledSlotLevels(const LedLevels& levels, std::size_t slot);
+// Writes the three levels of a slot; a slot outside the image changes nothing.
+void setLedSlotLevels(LedLevels& levels, std::size_t slot, const Rgb& value);
+
 // ---- firmware transfer ----
 
 constexpr std::size_t kFirmwareBlockBytes = 16;

@@ -1,7 +1,11 @@
 #pragma once
 
 #include "app/mainwindow.h"
+#include "protocol/wheelprotocol.h"
 #include "ui_mainwindow.h"
+
+#include <QColor>
+#include <QTimer>
 
 // Reaches MainWindow's private state for tests.
 class MainWindowProbe
@@ -34,6 +38,20 @@ public:
     static void storeEncoderBinding(MainWindow& w) { w.storeEncoderBinding(); }
     static void removeEncoderBinding(MainWindow& w) { w.removeEncoderBinding(); }
     static void updateShifterGroupHeight(MainWindow& w) { w.updateShifterGroupHeight(); }
+
+    static void readLedColours(MainWindow& w) { w.readLedColours(); }
+    static void readPaddleSettings(MainWindow& w) { w.readPaddleSettings(); }
+    static void readEncoderPulse(MainWindow& w) { w.readEncoderPulse(); }
+    static void readClutchEnable(MainWindow& w) { w.readClutchEnable(); }
+    static void readFirmwareVersion(MainWindow& w) { w.readFirmwareVersion(); }
+    static void setLedButtonColour(MainWindow& w, QPushButton* b, const QColor& c) { w.setLedButtonColour(b, c); }
+    static QColor ledButtonColour(MainWindow& w, QPushButton* b, tarvo::ChannelOrder o)
+    {
+        return w.ledButtonColour(b, o);
+    }
+    static bool sendLedColours(MainWindow& w, bool save) { return w.sendLedColours(save); }
+    static bool sendAuxLamps(MainWindow& w, bool save) { return w.sendAuxLamps(save); }
+    static QTimer& batteryPoll(MainWindow& w) { return w.batteryPoll; }
 #ifdef TARVO_OPTIONAL_SET
     static bool& hasBluetooth(MainWindow& w)
     {

@@ -1,0 +1,40 @@
+#include "app/colordialog.h"
+
+#include <QColorDialog>
+
+namespace {
+QList<QColor>& queuedColours()
+{
+    static QList<QColor> colours;
+    return colours;
+}
+
+QList<QColor>& askedColours()
+{
+    static QList<QColor> colours;
+    return colours;
+}
+} // namespace
+
+QColor ColorDialog::getColor(const QColor& initial)
+{
+    askedColours().append(initial);
+    if (!queuedColours().isEmpty())
+        return queuedColours().takeFirst();
+    return QColorDialog::getColor(initial, nullptr, QString(), QColorDialog::ColorDialogOptions());
+}
+
+void ColorDialog::setNextColour(const QColor& colour)
+{
+    queuedColours().append(colour);
+}
+
+const QList<QColor>& ColorDialog::asked()
+{
+    return askedColours();
+}
+
+void ColorDialog::clearAsked()
+{
+    askedColours().clear();
+}
