@@ -109,11 +109,20 @@ private:
 
     // Paddles, clutch and bite point (settings/paddles.cpp)
     std::uint8_t paddleModeValue() const;
-    void sendPaddleSettings(bool save);
+    // The send's result; -1 when no wheel is open.
+    int sendPaddleSettings(bool save);
     void setEncoderBindState(int state);
+    struct PaddleBounds
+    {
+        std::uint32_t min = 0;
+        std::uint32_t max = 4096;
+    };
+    void calibratePaddle(bool checked, QPushButton* button, std::uint32_t& min, std::uint32_t& max,
+                         PaddleBounds& before);
 
     // Encoder pulse width and shifters (settings/encodershifters.cpp)
     void updateShifterGroupHeight();
+    void calibrateShifter(int row);
 
     // LED colours (settings/ledcolours.cpp)
     void setLedButtonColour(QPushButton* button, const QColor& colour);
@@ -140,6 +149,9 @@ private:
     std::uint32_t calRightMin = 0;
     std::uint32_t calLeftMax = 4096;
     std::uint32_t calRightMax = 4096;
+    // A paddle's bounds from before its calibration, for one that ends without a reading.
+    PaddleBounds calLeftBefore;
+    PaddleBounds calRightBefore;
     QString modelName;
     QString upgradeBaseUrl;
     std::uint32_t productId = 0;

@@ -8,6 +8,7 @@
 #include "settings/modellayouts.h"
 #include "settings/modeltable.h"
 #include "settings/placement.h"
+#include "settings/preferencekeys.h"
 #include "ui_mainwindow.h"
 
 #ifdef TARVO_OPTIONAL_SET
@@ -175,8 +176,8 @@ void MainWindow::applyModel(const QString& text)
             if (model.extraShifter == tarvo::ExtraShifter::Unchecked) {
                 ui->cbShifter->setChecked(false);
             } else {
-                QSettings settings(QStringLiteral("Tarvo"), QStringLiteral("TarvoSet"));
-                ui->cbShifter->setChecked(settings.value(QStringLiteral("EXTRA_SHIFTER"), false).toBool());
+                QSettings settings(tarvo::preferences::organisation(), tarvo::preferences::application());
+                ui->cbShifter->setChecked(settings.value(tarvo::preferences::extraShifterKey(), false).toBool());
             }
             if (model.extraShifter == tarvo::ExtraShifter::FromSettingBoxShown)
                 ui->cbShifter->show();

@@ -1,17 +1,135 @@
 // Paddles, clutch and bite point.
 #include "app/mainwindow.h"
+#include "app/messagebox.h"
 #include "device/devicehandle.h"
 #include "protocol/wheelprotocol.h"
 #include "ui_mainwindow.h"
 
-void MainWindow::onPaddleChanged(int) { }
-void MainWindow::onPaddleUpdate() { }
-void MainWindow::onSavePageP() { }
-void MainWindow::onClutchStatus() { }
-void MainWindow::onCalibrate() { }
-void MainWindow::onCalibrateL(bool) { }
-void MainWindow::onCalibrateR(bool) { }
-void MainWindow::onEncoderBind() { }
+#include <QTimer>
+
+namespace {
+
+constexpr std::uint32_t kPaddleFullRange = 4096;
+// Long enough for the full-range frame to reach the wheel before tracking starts.
+constexpr int kCalibrationResetDelayMs = 500;
+
+} // namespace
+
+void MainWindow::onPaddleChanged(int value)
+{
+    ui->lbBite->setText(QStringLiteral("%1%").arg(value));
+}
+
+void MainWindow::onPaddleUpdate()
+{
+    sendPaddleSettings(false);
+}
+
+void MainWindow::onSavePageP()
+{
+    if (!deviceHandle.isOpen())
+        return;
+    // Only the user's click is answered; the window's close saves silently.
+    const bool fromButton = sender() == ui->pbSaveP;
+    const auto failed = [&] {
+        if (fromButton)
+            MessageBox::critical(this, tr("Error"), tr("Can not save setting."));
+    };
+
+    // The marker moves only once the wheel took the frame, so a failed save is sent again next time.
+    const std::uint8_t mode = paddleModeValue();
+    if (mode != ui->hsBite->statusTip().toInt(nullptr, 10)) {
+        if (sendPaddleSettings(true) < 0) {
+            failed();
+            return;
+        }
+        ui->hsBite->setStatusTip(QString::number(mode));
+    }
+
+    // Without an answer the wheel's switch is unknown, and "saved" could be untrue.
+    tarvo::AnswerBuffer buffer =
+        tarvo::queryFrame(tarvo::QuerySelector::Parameter, std::uint8_t(tarvo::Parameter::ClutchEnable));
+    if (deviceHandle.exchange(buffer) != DeviceHandle::ExchangeResult::Answered) {
+        failed();
+        return;
+    }
+    const bool enabled = ui->cbClutch->isChecked();
+    if (tarvo::clutchEnabledAnswer(buffer) != enabled) {
+        tarvo::writeClutchEnableFrame(buffer, enabled);
+        if (deviceHandle.send(tarvo::frameOf(buffer)) < 0) {
+            failed();
+            return;
+        }
+    }
+    if (fromButton)
+        MessageBox::information(this, tr("Success"), tr("Setting saved."));
+}
+
+void MainWindow::onClutchStatus()
+{
+    const bool hidden = !ui->cbClutch->isChecked();
+    for (QWidget* widget :
+         {static_cast<QWidget*>(ui->gpClutch), static_cast<QWidget*>(ui->pgAdcL), static_cast<QWidget*>(ui->pgAdcR),
+          static_cast<QWidget*>(ui->pbCalL), static_cast<QWidget*>(ui->pbCalR)})
+        widget->setHidden(hidden);
+}
+
+void MainWindow::onCalibrate()
+{
+    // Both paddles when both calibrate; a calibration already ended shows "CALIBRATE" again.
+    const QString running = tr("SAVE");
+    if (ui->pbCalL->text().contains(running)) {
+        calLeftMin = kPaddleFullRange;
+        calLeftMax = 0;
+    }
+    if (ui->pbCalR->text().contains(running)) {
+        calRightMin = kPaddleFullRange;
+        calRightMax = 0;
+    }
+}
+
+void MainWindow::onCalibrateL(bool checked)
+{
+    calibratePaddle(checked, ui->pbCalL, calLeftMin, calLeftMax, calLeftBefore);
+}
+
+void MainWindow::onCalibrateR(bool checked)
+{
+    calibratePaddle(checked, ui->pbCalR, calRightMin, calRightMax, calRightBefore);
+}
+
+void MainWindow::calibratePaddle(bool checked, QPushButton* button, std::uint32_t& min, std::uint32_t& max,
+                                 PaddleBounds& before)
+{
+    if (checked) {
+        before = {min, max};
+        // The full range lets the wheel pass the paddle's raw travel while the user moves it.
+        min = 0;
+        max = kPaddleFullRange;
+        sendPaddleSettings(false);
+        button->setText(tr("SAVE"));
+        QTimer::singleShot(kCalibrationResetDelayMs, Qt::PreciseTimer, this, SLOT(onCalibrate()));
+        return;
+    }
+    button->setText(tr("CALIBRATE"));
+    // No reading came since the reset: storing min 4096, max 0 would leave the paddle unusable.
+    if (min > max) {
+        min = before.min;
+        max = before.max;
+    }
+    sendPaddleSettings(true);
+}
+
+void MainWindow::onEncoderBind()
+{
+    if (encoderBindState == 2) {
+        removeEncoderBinding();
+        setEncoderBindState(0);
+        return;
+    }
+    // From none, and again while learning, so that the button stays checked.
+    setEncoderBindState(1);
+}
 
 std::uint8_t MainWindow::paddleModeValue() const
 {
@@ -23,17 +141,25 @@ std::uint8_t MainWindow::paddleModeValue() const
     return 255;
 }
 
-void MainWindow::sendPaddleSettings(bool save)
+int MainWindow::sendPaddleSettings(bool save)
 {
     if (!deviceHandle.isOpen())
-        return;
+        return -1;
+    // A paddle still calibrating may have had no reading since its reset; its tracking
+    // bounds must not reach the flash, so a saved frame carries its earlier ones.
+    const auto bounds = [save](const QPushButton* button, std::uint32_t min, std::uint32_t max,
+                               const PaddleBounds& before) {
+        return save && button->isChecked() && min > max ? before : PaddleBounds{min, max};
+    };
+    const PaddleBounds left = bounds(ui->pbCalL, calLeftMin, calLeftMax, calLeftBefore);
+    const PaddleBounds right = bounds(ui->pbCalR, calRightMin, calRightMax, calRightBefore);
     tarvo::PaddleCalibration calibration;
-    calibration.rightMax = std::uint16_t(calRightMax);
-    calibration.leftMax = std::uint16_t(calLeftMax);
-    calibration.rightMin = std::uint16_t(calRightMin);
-    calibration.leftMin = std::uint16_t(calLeftMin);
-    // A live send is fire-and-forget; the wheel's state is read back on the next connection.
-    deviceHandle.send(tarvo::paddleSettingsFrame(paddleModeValue(), save, calibration));
+    calibration.rightMax = std::uint16_t(right.max);
+    calibration.leftMax = std::uint16_t(left.max);
+    calibration.rightMin = std::uint16_t(right.min);
+    calibration.leftMin = std::uint16_t(left.min);
+    // Live sends are fire-and-forget; the wheel's state is read back on the next connection.
+    return deviceHandle.send(tarvo::paddleSettingsFrame(paddleModeValue(), save, calibration));
 }
 
 void MainWindow::setEncoderBindState(int state)

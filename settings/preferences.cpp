@@ -1,19 +1,13 @@
 // Preferences kept on the user's computer.
 #include "app/mainwindow.h"
+#include "settings/preferencekeys.h"
 
 #include <QSettings>
 
-namespace {
+using tarvo::preferences::encoderDownKey;
+using tarvo::preferences::encoderUpKey;
 
-// Each model keeps its own binding: the keys carry the model text the wheel reports.
-QString encoderUpKey(const QString& model)
-{
-    return model + QStringLiteral("_ENCODER1");
-}
-QString encoderDownKey(const QString& model)
-{
-    return model + QStringLiteral("_ENCODER2");
-}
+namespace {
 
 constexpr std::uint8_t kNoInput = 255;
 
@@ -21,7 +15,7 @@ constexpr std::uint8_t kNoInput = 255;
 
 void MainWindow::loadEncoderBinding()
 {
-    QSettings settings(QStringLiteral("Tarvo"), QStringLiteral("TarvoSet"));
+    QSettings settings(tarvo::preferences::organisation(), tarvo::preferences::application());
     // A value that is not a number reads as 0, like any toUInt() failure.
     encoderUpInput = std::uint8_t(settings.value(encoderUpKey(modelName), kNoInput).toUInt() & 0xFF);
     encoderDownInput = std::uint8_t(settings.value(encoderDownKey(modelName), kNoInput).toUInt() & 0xFF);
@@ -31,7 +25,7 @@ void MainWindow::loadEncoderBinding()
 
 void MainWindow::storeEncoderBinding()
 {
-    QSettings settings(QStringLiteral("Tarvo"), QStringLiteral("TarvoSet"));
+    QSettings settings(tarvo::preferences::organisation(), tarvo::preferences::application());
     settings.setValue(encoderUpKey(modelName), int(encoderUpInput));
     settings.setValue(encoderDownKey(modelName), int(encoderDownInput));
     settings.sync();
@@ -39,7 +33,7 @@ void MainWindow::storeEncoderBinding()
 
 void MainWindow::removeEncoderBinding()
 {
-    QSettings settings(QStringLiteral("Tarvo"), QStringLiteral("TarvoSet"));
+    QSettings settings(tarvo::preferences::organisation(), tarvo::preferences::application());
     settings.remove(encoderUpKey(modelName));
     settings.remove(encoderDownKey(modelName));
     settings.sync();

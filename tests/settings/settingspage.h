@@ -1,0 +1,90 @@
+// A window on a virtual wheel, seen from the wheel's side: the frames it received, its
+// flash, and the message boxes the window showed (answered without opening).
+#pragma once
+
+#include "app/messagebox.h"
+#include "inputs/wheelwindow.h"
+
+#include <QJsonObject>
+#include <QSettings>
+#include <QStringList>
+#include <memory>
+
+// The program's preferences; every test has its own config home.
+struct Preferences : QSettings
+{
+    Preferences()
+        : QSettings(QStringLiteral("Tarvo"), QStringLiteral("TarvoSet"))
+    {
+    }
+};
+
+// A 20-byte frame as lower-case hex: the given bytes, then zeros.
+inline QString frameHex(std::initializer_list<int> bytes)
+{
+    QByteArray frame(20, '\0');
+    int at = 0;
+    for (int byte : bytes)
+        frame[at++] = char(byte);
+    return QString::fromLatin1(frame.toHex());
+}
+
+// PaddleSettings: mode, marker, 0, then rightMax, leftMax, rightMin, leftMin little-endian.
+inline QString paddleHex(int mode, int marker, int rMax, int lMax, int rMin, int lMin)
+{
+    return frameHex({0x02, 0x0a, mode, marker, 0, rMax & 0xff, rMax >> 8, lMax & 0xff, lMax >> 8, rMin & 0xff,
+                     rMin >> 8, lMin & 0xff, lMin >> 8});
+}
+
+class SettingsPage
+{
+public:
+    void start(const QString& model = QStringLiteral("R-VELO"))
+    {
+        Preferences().clear();
+        MessageBox::clearShown();
+        m = std::make_unique<WheelWindow>(model);
+        QVERIFY(m->waitConnected(model));
+        // Answers for the boxes a case may show; a box no case expects shows up in messages().
+        for (int i = 0; i < 4; ++i)
+            MessageBox::setNextAnswer(QMessageBox::Ok);
+        m->wheel.clearReceived();
+    }
+
+    void stop()
+    {
+        m.reset();
+        Preferences().clear();
+    }
+
+    MainWindow& window() { return *m->window; }
+    Ui::MainWindow* ui() { return m->ui(); }
+    VirtualWheel& wheel() { return m->wheel; }
+
+    // Frames the wheel took since the last call, as hex; failed sends never reach it.
+    QStringList frames()
+    {
+        QStringList hex;
+        for (const VirtualWheel::Received& r : m->wheel.received())
+            hex.append(QString::fromLatin1(r.bytes.toHex()));
+        m->wheel.clearReceived();
+        return hex;
+    }
+
+    QJsonObject flash() const { return m->wheel.state().value(QStringLiteral("flash")).toObject(); }
+
+    // "Title: text" of each box since the last call.
+    static QStringList messages()
+    {
+        QStringList lines;
+        for (const MessageBox::Shown& box : MessageBox::shown())
+            lines.append(box.title + QStringLiteral(": ") + box.text);
+        MessageBox::clearShown();
+        return lines;
+    }
+
+    std::unique_ptr<WheelWindow> m;
+};
+
+inline const QString kSaved = QStringLiteral("Success: Setting saved.");
+inline const QString kNotSaved = QStringLiteral("Error: Can not save setting.");
