@@ -47,6 +47,7 @@ MainWindow::MainWindow(QWidget* parent)
     connect(ui->pbAutoUpgrade, SIGNAL(clicked(bool)), this, SLOT(onAutoUpgrade()));
     connect(ui->pbClearFlash, SIGNAL(clicked(bool)), this, SLOT(onClearFlash()));
     connect(&upgradeThread, SIGNAL(progress(int)), this, SLOT(onProgress(int)));
+    connect(&upgradeThread, &QThread::finished, this, [this] { upgradeThreadFinished(); });
     connect(&eventThread, SIGNAL(eventTrigger(QByteArray)), this, SLOT(onJoystickEvent(QByteArray)));
     connect(ui->pbSaveEnc, SIGNAL(clicked(bool)), this, SLOT(onSavePageE()));
     connect(ui->hsTrigger, SIGNAL(valueChanged(int)), this, SLOT(onTriggerChanged(int)));
@@ -127,6 +128,11 @@ void MainWindow::mouseMoveEvent(QMouseEvent* event)
 
 void MainWindow::onClose()
 {
+    // Closing would leave the wheel with half an image.
+    if (upgradeThread.isRunning()) {
+        refuseWhileTransferring();
+        return;
+    }
     onSavePageP();
     eventThread.requestInterruption();
     eventThread.wait(QDeadlineTimer(QDeadlineTimer::Forever));

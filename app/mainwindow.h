@@ -7,7 +7,9 @@
 #include <QLocalServer>
 #include <QMainWindow>
 #include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QPointF>
+#include <QPointer>
 #include <QString>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -138,6 +140,10 @@ private:
 
     // Firmware (firmware/upgrade.cpp)
     void resetUpgradeUi();
+    // True, after telling the user, while a transfer or a download runs.
+    bool refuseWhileTransferring();
+    void upgradeThreadFinished();
+    void reopenAfterTransfer();
 
     Ui::MainWindow* ui = nullptr;
     QPointF dragOrigin;
@@ -163,6 +169,8 @@ private:
     QList<int> releasedInputs;
     // The battery poll's one pending tick: re-arming it can never start a second chain.
     QTimer batteryPoll;
+    QPointer<QNetworkReply> downloadReply; // the image download in flight, if any
+    QString downloadedImage; // the file the last download wrote, until it is handed on
 
 #ifdef TARVO_OPTIONAL_SET
     // Optional feature set (bluetooth/)

@@ -5,6 +5,7 @@ struct UpdateServer
 {
     QString baseUrl = QStringLiteral("https://update.tarvo.example/");
     QString caCertificates;
+    int transferTimeoutMs = 30000;
 };
 
 UpdateServer& updateServer()
@@ -29,4 +30,12 @@ void setUpdateCaCertificates(const QString& pemFile)
 QString updateCaCertificates()
 {
     return updateServer().caCertificates;
+}
+void setUpdateTransferTimeout(int milliseconds)
+{
+    updateServer().transferTimeoutMs = milliseconds;
+}
+int updateTransferTimeout()
+{
+    return updateServer().transferTimeoutMs;
 }

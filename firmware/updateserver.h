@@ -11,3 +11,6 @@ QString updateServerBaseUrl();
 // PEM file of extra certificate authorities trusted for the update server; empty for none.
 void setUpdateCaCertificates(const QString& pemFile);
 QString updateCaCertificates();
+// How long a request to the update server may go without receiving a byte (30 s unless set).
+void setUpdateTransferTimeout(int milliseconds);
+int updateTransferTimeout();

@@ -218,5 +218,18 @@ void setLedSlotLevels(LedLevels& levels, std::size_t slot, const Rgb& value);
 
 constexpr std::size_t kFirmwareBlockBytes = 16;
 constexpr std::int64_t kMaxFirmwareSize = 229376; // 0x38000
+// Block numbers are 15 bits wide; with the size limit the last is 0x37FF.
+constexpr std::uint32_t kMaxFirmwareBlocks = 0x8000;
+
+// One buffer carries a whole transfer: it is cleared once, with the report id in byte 0,
+// and every frame after that only overwrites some of its bytes, so a short last block and
+// the end frame keep what earlier blocks left behind.
+CommandFrame firmwareTransferBuffer();
+// Writes block n (n < kMaxFirmwareBlocks) into the buffer: 0x80 | n >> 8, n & 0xFF, the
+// count (size, at most 16) and that many bytes from data. Bytes past the count are not
+// touched. Returns the count.
+std::size_t writeFirmwareBlock(CommandFrame& buffer, std::uint32_t block, const std::uint8_t* data, std::size_t size);
+// Turns the buffer into the end-of-transfer frame: byte 1 = 0x10, everything else as left.
+void writeEndOfTransfer(CommandFrame& buffer);
 
 } // namespace tarvo

@@ -105,6 +105,10 @@ void VirtualWheel::failGets(int count)
 {
     m_firmware->failGets(count);
 }
+void VirtualWheel::setLatency(int milliseconds)
+{
+    m_firmware->setLatency(milliseconds);
+}
 QJsonObject VirtualWheel::state() const
 {
     return m_firmware->state();

@@ -59,6 +59,7 @@ public:
     bool setSetting(const QString& key, const QStringList& values, QString* error = nullptr);
     void failSends(int count);
     void failGets(int count);
+    void setLatency(int milliseconds); // 0 to 100
     QJsonObject state() const;
 
     // For tests and benchmarks.

@@ -183,6 +183,11 @@ QString WheelControlServer::execute(const QString& line)
             m_wheel->failSends(int(count));
         else
             m_wheel->failGets(int(count));
+    } else if (word == QLatin1String("latency")) {
+        qint64 milliseconds = 0;
+        if (!argumentCount(1, "MS") || !number(0, "latency", 0, 100, &milliseconds))
+            return errorLine(why);
+        m_wheel->setLatency(int(milliseconds));
     } else if (word == QLatin1String("state")) {
         if (!noArguments())
             return errorLine(why);

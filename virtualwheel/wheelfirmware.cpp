@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <functional>
+#include <thread>
 
 namespace {
 
@@ -289,6 +290,17 @@ void WheelFirmware::failGets(int count)
     m_failGets = std::max(count, 0);
 }
 
+void WheelFirmware::setLatency(int milliseconds)
+{
+    m_latencyMs = std::max(milliseconds, 0);
+}
+
+void WheelFirmware::awaitLatency() const
+{
+    if (const int ms = m_latencyMs.load(); ms > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
 FirmwareImage::Summary WheelFirmware::firmwareSummaryLocked() const
 {
     return m_image.isActive() ? m_image.summary() : m_flashFirmware;
@@ -315,6 +327,7 @@ QJsonObject WheelFirmware::state() const
         {"pendingInputs", int(m_inputs.size())},
         {"failSends", m_failSends},
         {"failGets", m_failGets},
+        {"latencyMs", m_latencyMs.load()},
         {"stateFile", m_statePath},
     };
 }
@@ -392,6 +405,7 @@ void WheelFirmware::logLocked(bool isWrite, const std::uint8_t* data, std::size_
 
 int WheelFirmware::write(std::uint64_t generation, const std::uint8_t* data, std::size_t length)
 {
+    awaitLatency();
     std::lock_guard lock(m_mutex);
     if (!aliveLocked(generation) || length == 0 || data[0] != kLedReportId)
         return -1;
@@ -404,6 +418,7 @@ int WheelFirmware::write(std::uint64_t generation, const std::uint8_t* data, std
 
 int WheelFirmware::sendFeatureReport(std::uint64_t generation, const std::uint8_t* data, std::size_t length)
 {
+    awaitLatency();
     std::lock_guard lock(m_mutex);
     if (!aliveLocked(generation) || length == 0)
         return -1;
@@ -423,6 +438,7 @@ int WheelFirmware::sendFeatureReport(std::uint64_t generation, const std::uint8_
 
 int WheelFirmware::getFeatureReport(std::uint64_t generation, std::uint8_t* data, std::size_t length)
 {
+    awaitLatency();
     std::lock_guard lock(m_mutex);
     if (!aliveLocked(generation) || length == 0)
         return -1;

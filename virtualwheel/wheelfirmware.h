@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -51,6 +52,8 @@ public:
     bool setSetting(const QString& key, const QStringList& values, QString* error);
     void failSends(int count);
     void failGets(int count);
+    // Every later feature-report send and read and every output report takes this long.
+    void setLatency(int milliseconds);
     QJsonObject state() const;
     bool isOpen() const;
     int pendingInputCount() const;
@@ -83,6 +86,7 @@ private:
     void flashChangedLocked();
     void powerUpLocked();
     FirmwareImage::Summary firmwareSummaryLocked() const;
+    void awaitLatency() const;
 
     mutable std::mutex m_mutex;
     std::condition_variable m_inputArrived;
@@ -109,6 +113,9 @@ private:
     int m_openDevices = 0;
     int m_failSends = 0;
     int m_failGets = 0;
+    // Read without the mutex: the pause is taken before the lock, as a bus transfer would not
+    // hold up the control socket.
+    std::atomic<int> m_latencyMs{0};
     std::deque<QByteArray> m_inputs;
     std::deque<Received> m_received;
 };

@@ -107,6 +107,7 @@ private slots:
     void failCounts_data();
     void failCounts();
     void failSendsSpareOutputReports();
+    void latencyDelaysEveryTransfer();
     void unplugSemantics();
     void inputReports_data();
     void inputReports();
@@ -629,6 +630,25 @@ void TestVirtualWheel::failSendsSpareOutputReports()
     QCOMPARE(device->getFeatureReport(buffer.data(), 21), -1);
     QCOMPARE(device->getFeatureReport(buffer.data(), 21), 21);
     QCOMPARE(int(buffer[3]), 100);
+}
+
+void TestVirtualWheel::latencyDelaysEveryTransfer()
+{
+    VirtualWheel wheel("R-VELO", kPid);
+    auto device = wheel.open(kVendor, kPid);
+    wheel.setLatency(40);
+    std::array<std::uint8_t, 21> buffer{0x02};
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(send(*device, frame("02 0b 0c 04")), 20);
+    QVERIFY(clock.elapsed() >= 40);
+    clock.restart();
+    QCOMPARE(device->getFeatureReport(buffer.data(), 21), 21);
+    QVERIFY(clock.elapsed() >= 40);
+    clock.restart();
+    QCOMPARE(write(*device, frame("03 00 00")), 20);
+    QVERIFY(clock.elapsed() >= 40);
+    QCOMPARE(wheel.state().value("latencyMs").toInt(), 40);
 }
 
 void TestVirtualWheel::unplugSemantics()

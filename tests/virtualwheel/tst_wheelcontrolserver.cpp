@@ -110,6 +110,7 @@ void TestWheelControlServer::accepted_data()
                                   << QStringList{"live.auxLamps=[1,2,3,4,5,6]", "flash.auxLamps=[1,2,3,4,5,6]"};
     QTest::newRow("fail-sends") << "fail-sends 3" << QStringList{"failSends=3"};
     QTest::newRow("fail-gets") << "fail-gets 2" << QStringList{"failGets=2"};
+    QTest::newRow("latency") << "latency 100" << QStringList{"latencyMs=100"};
     QTest::newRow("unplug") << "unplug" << QStringList{"connected=false"};
     QTest::newRow("plug while plugged") << "plug" << QStringList{"connected=true"};
     QTest::newRow("state with a trailing blank") << "state " << QStringList{};
@@ -188,6 +189,9 @@ void TestWheelControlServer::refused_data()
         {"shifter 3 -1", "shifter value"},
         {"shifter 3 1 2", "usage: shifter"},
         {"shifter x 1", "shifter"},
+        {"latency", "usage: latency MS"},
+        {"latency 101", "latency"},
+        {"latency -1", "latency"},
         // set
         {"set", "usage: set"},
         {"set paddleMode", "takes 1 value"},

@@ -1,0 +1,41 @@
+#include "app/filedialog.h"
+
+#include <QFileDialog>
+
+namespace {
+QList<QString>& queuedAnswers()
+{
+    static QList<QString> answers;
+    return answers;
+}
+
+QList<FileDialog::Shown>& shownDialogs()
+{
+    static QList<FileDialog::Shown> dialogs;
+    return dialogs;
+}
+} // namespace
+
+QString FileDialog::getOpenFileName(QWidget* parent, const QString& caption, const QString& directory,
+                                    const QString& filter)
+{
+    shownDialogs().append({caption, directory, filter});
+    if (!queuedAnswers().isEmpty())
+        return queuedAnswers().takeFirst();
+    return QFileDialog::getOpenFileName(parent, caption, directory, filter);
+}
+
+void FileDialog::setNextAnswer(const QString& path)
+{
+    queuedAnswers().append(path);
+}
+
+const QList<FileDialog::Shown>& FileDialog::shown()
+{
+    return shownDialogs();
+}
+
+void FileDialog::clearShown()
+{
+    shownDialogs().clear();
+}

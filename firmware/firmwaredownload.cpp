@@ -1,0 +1,98 @@
+#include "firmware/firmwaredownload.h"
+
+#include "firmware/updateserver.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QTemporaryFile>
+
+namespace {
+const char* const kOverCapProperty = "tarvoOverCap";
+}
+
+QNetworkRequest FirmwareDownload::request(const QUrl& url)
+{
+    QNetworkRequest request(url);
+    request.setTransferTimeout(updateTransferTimeout());
+    const QString extra = updateCaCertificates();
+    if (!extra.isEmpty()) {
+        // Adding authorities turns off the on-demand loading of the system's, so both are
+        // set explicitly.
+        QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+        tls.setCaCertificates(QSslConfiguration::systemCaCertificates() + QSslCertificate::fromPath(extra, QSsl::Pem));
+        request.setSslConfiguration(tls);
+    }
+    return request;
+}
+
+QNetworkReply* FirmwareDownload::get(QNetworkAccessManager& manager, const QUrl& url, qint64 maxBytes)
+{
+    QNetworkReply* reply = manager.get(request(url));
+    QObject::connect(reply, &QNetworkReply::downloadProgress, reply, [reply, maxBytes](qint64 received, qint64 total) {
+        if ((received > maxBytes || total > maxBytes) && reply->isRunning()) {
+            reply->setProperty(kOverCapProperty, maxBytes);
+            reply->abort();
+        }
+    });
+    return reply;
+}
+
+QByteArray FirmwareDownload::body(QNetworkReply* reply)
+{
+    if (!reply || reply->error() != QNetworkReply::NoError || reply->property(kOverCapProperty).isValid())
+        return QByteArray();
+    return reply->readAll();
+}
+
+QString FirmwareDownload::errorText(QNetworkReply* reply)
+{
+    if (!reply)
+        return QString();
+    const QVariant cap = reply->property(kOverCapProperty);
+    if (cap.isValid())
+        return QStringLiteral("the answer is larger than %1 bytes").arg(cap.toLongLong());
+    if (reply->error() == QNetworkReply::OperationCanceledError)
+        return QStringLiteral("no answer within %1 s").arg(updateTransferTimeout() / 1000);
+    if (reply->error() != QNetworkReply::NoError)
+        return reply->errorString();
+    return QString();
+}
+
+QByteArray FirmwareDownload::fetch(QNetworkAccessManager& manager, const QUrl& url, qint64 maxBytes, QString* error)
+{
+    QNetworkReply* reply = get(manager, url, maxBytes);
+    QEventLoop loop;
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    if (reply->isRunning())
+        loop.exec();
+    const QByteArray data = body(reply);
+    if (error)
+        *error = errorText(reply);
+    reply->deleteLater();
+    return data;
+}
+
+QString FirmwareDownload::saveImage(const QByteArray& image, QString* error)
+{
+    QTemporaryFile file(QDir::tempPath() + QLatin1Char('/') + QLatin1String(kTemporaryStem)
+                        + QStringLiteral(".XXXXXX.bin"));
+    file.setAutoRemove(false);
+    // QTemporaryFile creates the file exclusively, with owner-only permissions.
+    if (!file.open()) {
+        if (error)
+            *error = file.errorString();
+        return QString();
+    }
+    if (file.write(image) != image.size() || !file.flush()) {
+        if (error)
+            *error = file.errorString();
+        file.remove();
+        return QString();
+    }
+    file.close();
+    return file.fileName();
+}
