@@ -4,6 +4,10 @@
 #include "device/devicehandle.h"
 #include "ui_mainwindow.h"
 
+#ifdef TARVO_OPTIONAL_SET
+#include "bluetooth/releasetranslator.h"
+#endif
+
 #include <QAction>
 #include <QDeadlineTimer>
 #include <QIcon>
@@ -19,6 +23,9 @@ MainWindow::MainWindow(QWidget* parent)
 {
     // The images live in a static library; without this reference the linker drops them.
     Q_INIT_RESOURCE(tarvoset);
+#ifdef TARVO_OPTIONAL_SET
+    ReleaseTranslator::install();
+#endif
     ui->setupUi(this);
     ui->lbCurVer->setText(tr("TarvoSet Version: v1.20"));
     ui->pbStatus->hide();

@@ -180,6 +180,7 @@ private:
     void readAxisCalibrations();
     void storeAxisCalibration(int axis);
     void calibrateOnComputer(int axis, bool checked);
+    void applyReleaseWidgets();
 
     QBluetoothDeviceDiscoveryAgent discoveryAgent;
     // Re-arming single shots that a reconnect restarts instead of doubling.

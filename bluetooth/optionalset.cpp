@@ -5,6 +5,7 @@
 #include "ui_mainwindow.h"
 
 #include <QDeadlineTimer>
+#include <QLabel>
 #include <QtDebug>
 
 namespace {
@@ -55,15 +56,13 @@ void MainWindow::setupOptionalSet()
 
     const tarvo::ReleaseInfo& release = tarvo::releaseInfo(tarvo::activeRelease());
     if (tarvo::releaseHas(Difference::NoVersionLabel)) {
-        ui->lbCurVer->hide();
         qDebug("version: %s", release.version);
     } else {
         ui->lbCurVer->setText(tr("TarvoSet Version: ") + QLatin1String(release.version));
     }
+    applyReleaseWidgets();
     if (tarvo::releaseHas(Difference::NoInstanceGuard))
         instanceServer.close();
-    if (tarvo::releaseHas(Difference::NoTray))
-        ui->pbMin->hide();
     if (tarvo::releaseHas(Difference::CloseWithoutSave)) {
         disconnect(ui->pbClose, SIGNAL(clicked(bool)), this, SLOT(onClose()));
         if (tarvo::releaseHas(Difference::CloseWithoutSlot)) {
@@ -75,6 +74,41 @@ void MainWindow::setupOptionalSet()
                 close();
             });
         }
+    }
+}
+
+void MainWindow::applyReleaseWidgets()
+{
+    const tarvo::ReleaseSet release = tarvo::releaseBit(tarvo::activeRelease());
+    // Absent widgets move into a holder that is never shown: the pages no longer hold them,
+    // and nothing the window does later can bring them back on screen.
+    auto* absent = new QWidget(this);
+    absent->setObjectName(QStringLiteral("absentWidgets"));
+    absent->hide();
+    for (const tarvo::WidgetDifference& row : tarvo::widgetDifferences()) {
+        if ((row.releases & release) == 0)
+            continue;
+        QWidget* widget = findChild<QWidget*>(QLatin1String(row.widget));
+        if (!widget) {
+            qWarning("release table names a widget the form lacks: %s", row.widget);
+            continue;
+        }
+        if (!row.property) {
+            widget->hide();
+            widget->setParent(absent);
+            continue;
+        }
+        widget->setProperty(row.property, QString::fromUtf8(row.value));
+    }
+    if (tarvo::releaseHas(tarvo::Difference::ClutchCaption)) {
+        // A caption "CLUTCHES" where the toggle began, and the toggle, now "ENABLE", beside it.
+        auto* caption = new QLabel(tr("CLUTCHES"), ui->cbClutch->parentWidget());
+        caption->setObjectName(QStringLiteral("lbLShT_3"));
+        caption->setFont(ui->cbClutch->font());
+        caption->setGeometry(ui->cbClutch->x(), ui->cbClutch->y(), 100, ui->cbClutch->height());
+        ui->cbClutch->setGeometry(ui->cbClutch->x() + 110, ui->cbClutch->y(), ui->cbClutch->width() - 110,
+                                  ui->cbClutch->height());
+        caption->show();
     }
 }
 

@@ -11,6 +11,8 @@ namespace {
 constexpr ReleaseSet kEarlier = releaseBit(Release::V115) | releaseBit(Release::V114S) | releaseBit(Release::V114N)
     | releaseBit(Release::V113) | releaseBit(Release::V112);
 constexpr ReleaseSet kV113Down = releaseBit(Release::V113) | releaseBit(Release::V112);
+constexpr ReleaseSet kV114 = releaseBit(Release::V114S) | releaseBit(Release::V114N);
+constexpr ReleaseSet kV115V114 = releaseBit(Release::V115) | kV114;
 constexpr ReleaseSet kV114Down = releaseBit(Release::V114S) | releaseBit(Release::V114N) | kV113Down;
 
 constexpr std::array<ReleaseInfo, kReleaseCount> kReleases = {{
@@ -31,17 +33,84 @@ struct DifferenceRow
 // clang-format off
 constexpr DifferenceRow kDifferences[] = {
     {Difference::NoInstanceGuard,       kEarlier},
-    {Difference::NoTray,                kEarlier},
     {Difference::CloseWithoutSave,      kEarlier},
     {Difference::CloseWithoutSlot,      kV113Down},
     {Difference::NoVersionLabel,        kEarlier},
     {Difference::ThreeModels,           kEarlier},
     {Difference::FixedRegistryPid,      kV114Down},
     {Difference::CalibrationOnComputer, kEarlier},
+    {Difference::ClutchCaption,         kV114},
+    {Difference::NoAuxLamps,            kEarlier},
 };
 // clang-format on
 
 std::atomic<Release> g_active{Release::V120};
+
+struct TextRow
+{
+    const char* current;
+    ReleaseSet releases;
+    const char* text;
+};
+
+// clang-format off
+constexpr TextRow kTexts[] = {
+    {"BLUETOOTH CONNECTED",                       kEarlier,   "BLUETOOTH CONNECTION STATUS:"},
+    {"CLUTCH BITE POINT",                         kV115V114,  "CLUTCH BIT POINT"},
+    {"CLUTCH BITE POINT",                         kV113Down,  "CLUTCH CONFIG"},
+    {"SHIFTERS",                                  kV113Down,  "SHIFTERS CONFIG"},
+    {"ENABLE CLUTCHES",                           kV114,      "ENABLE"},
+    {"PRESS AND HOLD LEFT SHIFTER THEN CLICK ME", kV113Down,  "PRESS AND HOLD LEFT BEAR THEN CLICK ME"},
+    {"PRESS AND HOLD RIGHT SHIFTER THEN CLICK ME",kV113Down,  "PRESS AND HOLD RIGHT BEAR THEN CLICK ME"},
+    {"MANUAL UPDATE",                             kV113Down,  "Manual Update"},
+    {"UPLOADING...",                              kV113Down,  "Uploading ..."},
+    {"CHECK UPDATE",                              kV113Down,  "Check Update"},
+};
+
+#define TARVO_EMPTY_TEXT(name) {name, "text", kEarlier, ""}
+#define TARVO_ABSENT(name, releases) {name, nullptr, releases, nullptr}
+constexpr WidgetDifference kWidgets[] = {
+    {"lbMain", "styleSheet", kEarlier, "border-image: url(:/img/back.vkern.png);"},
+    {"lbMainRGB", "styleSheet", kEarlier, "border-image: url(:/img/back.qln5.png);"},
+    {"lePath", "styleSheet", kV113Down, "QLineEdit {\n  border-radius: 2px;\n  border: 1px solid lightgray;\n}"},
+    TARVO_EMPTY_TEXT("pbIB1"), TARVO_EMPTY_TEXT("pbIB2"), TARVO_EMPTY_TEXT("pbIB3"), TARVO_EMPTY_TEXT("pbIB4"),
+    TARVO_EMPTY_TEXT("pbIB5"), TARVO_EMPTY_TEXT("pbIB6"), TARVO_EMPTY_TEXT("pbIB9"), TARVO_EMPTY_TEXT("pbIB10"),
+    TARVO_EMPTY_TEXT("pbIB11"), TARVO_EMPTY_TEXT("pbIB12"), TARVO_EMPTY_TEXT("pbIB13"), TARVO_EMPTY_TEXT("pbIB14"),
+    TARVO_EMPTY_TEXT("pbSWL"), TARVO_EMPTY_TEXT("pbSWR"), TARVO_EMPTY_TEXT("pbIBarL"), TARVO_EMPTY_TEXT("pbIBarR"),
+    TARVO_EMPTY_TEXT("pbISW1"), TARVO_EMPTY_TEXT("pbISW2"), TARVO_EMPTY_TEXT("pbIExL"), TARVO_EMPTY_TEXT("pbIExR"),
+    {"pbID1L", "text", kEarlier, ">"}, {"pbID2L", "text", kEarlier, ">"}, {"pbID3L", "text", kEarlier, ">"},
+    {"pbID4L", "text", kEarlier, ">"}, {"pbID5L", "text", kEarlier, ">"}, {"pbID6L", "text", kEarlier, ">"},
+    {"pbID7L", "text", kEarlier, ">"}, {"pbID8L", "text", kEarlier, ">"},
+    {"pbID1R", "text", kEarlier, "<"}, {"pbID2R", "text", kEarlier, "<"}, {"pbID3R", "text", kEarlier, "<"},
+    {"pbID4R", "text", kEarlier, "<"}, {"pbID5R", "text", kEarlier, "<"}, {"pbID6R", "text", kEarlier, "<"},
+    {"pbID7R", "text", kEarlier, "<"}, {"pbID8R", "text", kEarlier, "<"},
+    {"pbJsLL", "text", kEarlier, ">"}, {"pbJsRL", "text", kEarlier, ">"},
+    {"pbJsLR", "text", kEarlier, "<"}, {"pbJsRR", "text", kEarlier, "<"},
+    {"pbJsL1", "text", kEarlier, "1"}, {"pbJsL2", "text", kEarlier, "2"}, {"pbJsL3", "text", kEarlier, "3"},
+    {"pbJsL4", "text", kEarlier, "4"}, {"pbJsR1", "text", kEarlier, "1"}, {"pbJsR2", "text", kEarlier, "2"},
+    {"pbJsR3", "text", kEarlier, "3"}, {"pbJsR4", "text", kEarlier, "4"},
+    {"pbJsLC", "text", kEarlier, "O"}, {"pbJsRC", "text", kEarlier, "O"},
+    TARVO_ABSENT("lbCurVer", kEarlier),
+    TARVO_ABSENT("pbMin", kEarlier),
+    TARVO_ABSENT("pbSetW", kEarlier), TARVO_ABSENT("pbSetR", kEarlier), TARVO_ABSENT("pbSet3", kEarlier),
+    TARVO_ABSENT("pbSet4", kEarlier), TARVO_ABSENT("pbSetG", kEarlier), TARVO_ABSENT("pbSet1", kEarlier),
+    TARVO_ABSENT("pbSetB", kEarlier), TARVO_ABSENT("pbSet2", kEarlier), TARVO_ABSENT("pbSetD", kEarlier),
+    TARVO_ABSENT("pbXL", kEarlier), TARVO_ABSENT("pbXR", kEarlier),
+    TARVO_ABSENT("cbClutch", kV113Down),
+    TARVO_ABSENT("cbShifter", kV114Down),
+    TARVO_ABSENT("pbBearExLCa", kV113Down), TARVO_ABSENT("pbBearExRCa", kV113Down),
+    TARVO_ABSENT("lbLShT_2", kV113Down), TARVO_ABSENT("lbRShT_2", kV113Down),
+    TARVO_ABSENT("pbIExL", kV113Down), TARVO_ABSENT("pbIExR", kV113Down),
+    TARVO_ABSENT("pbEncoder", kV113Down),
+    TARVO_ABSENT("pbClearFlash", kV113Down),
+    // Renames last: the rows above name the widgets as the form does.
+    {"gpClutch", "objectName", kEarlier, "groupBox"},
+    {"gpShifter", "objectName", kV115V114, "gpBear"},
+    {"gpShifter", "objectName", kV113Down, "groupBox_2"},
+};
+#undef TARVO_EMPTY_TEXT
+#undef TARVO_ABSENT
+// clang-format on
 
 constexpr const char* kEarlierModels[] = {"R-VELO", "QLN5", "V-KERN"};
 constexpr std::uint16_t kEarlierLastProductId = 0x2009;
@@ -90,6 +159,20 @@ bool releaseHas(Difference difference, Release release)
             return (row.releases & releaseBit(release)) != 0;
     }
     return false;
+}
+
+WidgetDifferences widgetDifferences()
+{
+    return {kWidgets, sizeof kWidgets / sizeof kWidgets[0]};
+}
+
+const char* releaseText(const char* currentText, Release release)
+{
+    for (const TextRow& row : kTexts) {
+        if ((row.releases & releaseBit(release)) != 0 && std::strcmp(row.current, currentText) == 0)
+            return row.text;
+    }
+    return nullptr;
 }
 
 bool releaseKnowsModel(const char* key, Release release)

@@ -4,6 +4,7 @@
 // releaseHas(Difference) instead of comparing release names.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -21,13 +22,32 @@ constexpr ReleaseSet releaseBit(Release r)
 
 enum class Difference {
     NoInstanceGuard, // every start opens a new window
-    NoTray, // no minimise button, no tray icon
     CloseWithoutSave, // the close button does not save the paddle page first
     CloseWithoutSlot, // ... and closes the window directly, without stopping the input thread first
     NoVersionLabel, // lbCurVer absent; the version goes to the debug log at start
     ThreeModels, // product ids 0x2007-0x2009, models R-VELO, QLN5, V-KERN only
     FixedRegistryPid, // the calibration key always says PID_2007
     CalibrationOnComputer, // paddle calibration is kept only in the DirectInput record
+    ClutchCaption, // a caption "CLUTCHES" before the clutch toggle
+    NoAuxLamps, // the two extra lamps are never asked for, shown or sent
+};
+
+// A widget of the form as a release shows it: a property set by name, or (property null) the
+// widget absent altogether.
+struct WidgetDifference
+{
+    const char* widget; // object name in the form
+    const char* property; // "text", "styleSheet", "objectName"...; null: absent
+    ReleaseSet releases;
+    const char* value;
+};
+
+struct WidgetDifferences
+{
+    const WidgetDifference* begin() const { return first; }
+    const WidgetDifference* end() const { return first + count; }
+    const WidgetDifference* first;
+    std::size_t count;
 };
 
 struct ReleaseInfo
@@ -47,6 +67,11 @@ std::string releaseNames();
 void setActiveRelease(Release release);
 Release activeRelease();
 bool releaseHas(Difference difference, Release release);
+// Every widget difference, in the order they are applied.
+WidgetDifferences widgetDifferences();
+// The text a release shows instead of a current user-visible text; null when it is the same.
+const char* releaseText(const char* currentText, Release release);
+
 // Whether the release recognises the model with this key and tries this product id.
 bool releaseKnowsModel(const char* key, Release release);
 bool releaseTriesProductId(std::uint16_t productId, Release release);

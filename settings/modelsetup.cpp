@@ -53,6 +53,10 @@ void placeAt(QWidget* widget, tarvo::Point at, bool shown)
 // answer, it has none.
 bool wheelConfirmsAuxLamps()
 {
+#ifdef TARVO_OPTIONAL_SET
+    if (tarvo::releaseHas(tarvo::Difference::NoAuxLamps))
+        return false;
+#endif
     tarvo::AnswerBuffer buffer = tarvo::queryFrame(tarvo::QuerySelector::AuxLamps);
     if (deviceHandle.exchange(buffer) != DeviceHandle::ExchangeResult::Answered)
         return false;

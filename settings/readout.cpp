@@ -10,6 +10,10 @@
 #include "settings/ledslottables.h"
 #include "ui_mainwindow.h"
 
+#ifdef TARVO_OPTIONAL_SET
+#include "bluetooth/releases.h"
+#endif
+
 #include <QColor>
 #include <QPushButton>
 #include <QTimer>
@@ -72,7 +76,11 @@ void MainWindow::readLedColours()
         }
     }
 
-    if (list->lamps) {
+    bool lamps = list->lamps;
+#ifdef TARVO_OPTIONAL_SET
+    lamps = lamps && !tarvo::releaseHas(tarvo::Difference::NoAuxLamps);
+#endif
+    if (lamps) {
         tarvo::writeQueryHeader(buffer, tarvo::QuerySelector::AuxLamps);
         if (askWheel(buffer)) {
             const tarvo::AuxLamps lamps = tarvo::auxLampsAnswer(buffer).lamps;
