@@ -16,6 +16,8 @@
 #include <cstdint>
 
 #ifdef TARVO_OPTIONAL_SET
+#include "protocol/wheelprotocol.h"
+
 #include <QBluetoothDeviceDiscoveryAgent>
 #include <QBluetoothDeviceInfo>
 #endif
@@ -181,11 +183,16 @@ private:
     void storeAxisCalibration(int axis);
     void calibrateOnComputer(int axis, bool checked);
     void applyReleaseWidgets();
+    bool finishEarlierPaddleSave(bool fromButton);
+    bool readLedImageEarly();
+    void paintEarlyLedImage();
 
     QBluetoothDeviceDiscoveryAgent discoveryAgent;
     // Re-arming single shots that a reconnect restarts instead of doubling.
     QTimer batteryTimer;
     QTimer scanTimer;
     bool hasBluetooth = false;
+    tarvo::LedImage earlyLedImage{};
+    bool earlyLedImageRead = false;
 #endif
 };

@@ -1,11 +1,17 @@
 // Wiring of the optional feature set into the window: its timers, the discovery agent, the
 // per-model Bluetooth flag and what the chosen release changes in the shell.
 #include "app/mainwindow.h"
+#include "app/messagebox.h"
 #include "bluetooth/releases.h"
+#include "device/devicehandle.h"
+#include "protocol/wheelprotocol.h"
+#include "settings/ledslottables.h"
 #include "ui_mainwindow.h"
 
+#include <QColor>
 #include <QDeadlineTimer>
 #include <QLabel>
+#include <QPushButton>
 #include <QtDebug>
 
 namespace {
@@ -23,6 +29,21 @@ constexpr BluetoothModel kBluetoothModels[] = {
     {"R-VELO", true}, {"QLN5", false}, {"V-KERN", true}, {"LM270", true},
     {"ZEPHA2", true}, {"ORBIX", true}, {"KTR2", false},
 };
+
+// The earlier releases read 20 bytes back, except for the LED blocks and the battery.
+std::size_t earlierAnswerLength(const tarvo::AnswerBuffer& query)
+{
+    const auto selector = tarvo::QuerySelector(query[2]);
+    const bool full = selector == tarvo::QuerySelector::LedBlock0 || selector == tarvo::QuerySelector::LedBlock1
+        || selector == tarvo::QuerySelector::LedBlock2 || selector == tarvo::QuerySelector::LedBlock3
+        || selector == tarvo::QuerySelector::Battery;
+    return full ? tarvo::kAnswerSize : tarvo::kFrameSize;
+}
+
+std::uint32_t clutchSwitchValue(bool on)
+{
+    return on ? 1 : 255;
+}
 
 } // namespace
 
@@ -61,6 +82,12 @@ void MainWindow::setupOptionalSet()
         ui->lbCurVer->setText(tr("TarvoSet Version: ") + QLatin1String(release.version));
     }
     applyReleaseWidgets();
+    deviceHandle.setAnswerLength(tarvo::releaseHas(Difference::ShortAnswers) ? &earlierAnswerLength : nullptr);
+    if (tarvo::releaseHas(Difference::ClutchWrittenLive)) {
+        connect(ui->cbClutch, &QAbstractButton::toggled, this, [](bool on) {
+            deviceHandle.send(tarvo::setParameterFrame(tarvo::Parameter::ClutchEnable, clutchSwitchValue(on), false));
+        });
+    }
     if (tarvo::releaseHas(Difference::NoInstanceGuard))
         instanceServer.close();
     if (tarvo::releaseHas(Difference::CloseWithoutSave)) {
@@ -112,6 +139,20 @@ void MainWindow::applyReleaseWidgets()
     }
 }
 
+bool MainWindow::finishEarlierPaddleSave(bool fromButton)
+{
+    if (!tarvo::releaseHas(tarvo::Difference::SaveReportsPaddleFrame))
+        return false;
+    // The paddle frame has gone (or had nothing new); its result is what the message reports.
+    // The switch goes saved, unasked, on the user's save only; its send's result is not examined.
+    if (fromButton && tarvo::releaseHas(tarvo::Difference::ClutchWrittenLive))
+        deviceHandle.send(tarvo::setParameterFrame(tarvo::Parameter::ClutchEnable,
+                                                   clutchSwitchValue(ui->cbClutch->isChecked()), true));
+    if (fromButton)
+        MessageBox::information(this, tr("Success"), tr("Setting saved."));
+    return true;
+}
+
 void MainWindow::applyOptionalModel(const QString& text)
 {
     const bool threeModels = tarvo::releaseHas(tarvo::Difference::ThreeModels);
@@ -132,4 +173,40 @@ void MainWindow::startOptionalLoops()
         QTimer::singleShot(0, this, SLOT(onBTScan()));
     if (hasBattery)
         QTimer::singleShot(0, this, SLOT(onBatScan()));
+}
+
+bool MainWindow::readLedImageEarly()
+{
+    if (!tarvo::releaseHas(tarvo::Difference::LedReadoutInConnection))
+        return false;
+    // One buffer for the four block queries, as the later readout does.
+    tarvo::AnswerBuffer buffer{};
+    earlyLedImage = {};
+    earlyLedImageRead = true;
+    for (int block = 0; block < int(tarvo::kLedBlocks) && earlyLedImageRead; ++block) {
+        tarvo::writeQueryHeader(buffer, tarvo::QuerySelector(block));
+        earlyLedImageRead = deviceHandle.exchange(buffer) == DeviceHandle::ExchangeResult::Answered;
+        if (earlyLedImageRead)
+            tarvo::storeLedBlockAnswer(earlyLedImage, block, buffer);
+    }
+    return true;
+}
+
+void MainWindow::paintEarlyLedImage()
+{
+    // The model's layout has just painted its LED buttons white; the colours read before it
+    // go into them now, or the next save would overwrite the wheel's colours with white.
+    const QByteArray model = modelName.toUtf8();
+    const tarvo::LedSlotTable* list = tarvo::ledReadoutList(std::string_view(model.constData(), model.size()));
+    if (!list || !earlyLedImageRead)
+        return;
+    const tarvo::LedLevels levels = tarvo::unpackLedImage(earlyLedImage);
+    for (std::size_t slot = 0; slot < list->size(); ++slot) {
+        const tarvo::LedSlot& entry = (*list)[slot];
+        if (auto* button =
+                ui->page2->findChild<QPushButton*>(QLatin1String(entry.button), Qt::FindDirectChildrenOnly)) {
+            const tarvo::Rgb rgb = tarvo::placeChannels(tarvo::ledSlotLevels(levels, slot), entry.order);
+            setLedButtonColour(button, QColor(rgb.r, rgb.g, rgb.b));
+        }
+    }
 }

@@ -41,6 +41,13 @@ constexpr DifferenceRow kDifferences[] = {
     {Difference::CalibrationOnComputer, kEarlier},
     {Difference::ClutchCaption,         kV114},
     {Difference::NoAuxLamps,            kEarlier},
+    {Difference::ShortAnswers,          kEarlier},
+    {Difference::UpperBitsLedCodes,     kEarlier},
+    {Difference::ClutchMinusOneEnabled, kV115V114},
+    {Difference::ClutchWrittenLive,     kV115V114},
+    {Difference::NoClutchSwitch,        kV113Down},
+    {Difference::SaveReportsPaddleFrame, kEarlier},
+    {Difference::LedReadoutInConnection, kEarlier},
 };
 // clang-format on
 

@@ -30,6 +30,13 @@ enum class Difference {
     CalibrationOnComputer, // paddle calibration is kept only in the DirectInput record
     ClutchCaption, // a caption "CLUTCHES" before the clutch toggle
     NoAuxLamps, // the two extra lamps are never asked for, shown or sent
+    ShortAnswers, // queries read 20 bytes back, except the LED blocks and the battery (21)
+    UpperBitsLedCodes, // an LED component is sent as its upper four bits
+    ClutchMinusOneEnabled, // the clutch switch reads as on for 1 and for -1
+    ClutchWrittenLive, // every toggle sends the switch live; every save sends it saved, unasked
+    NoClutchSwitch, // the clutch switch is never read or written
+    SaveReportsPaddleFrame, // "Save Setting" reports the paddle frame's send
+    LedReadoutInConnection, // the LED blocks are read right after the input thread starts
 };
 
 // A widget of the form as a release shows it: a property set by name, or (property null) the

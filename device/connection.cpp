@@ -48,10 +48,18 @@ void MainWindow::onInit()
     qCDebug(lcDevice, "wheel %04x:%04x opened", tarvo::kVendorId, productId);
 
     eventThread.start(QThread::InheritPriority);
+#ifdef TARVO_OPTIONAL_SET
+    const bool ledsEarly = readLedImageEarly();
+#endif
     ui->pbStatus->hide();
 
     identifyModel();
-    readLedColours();
+#ifdef TARVO_OPTIONAL_SET
+    if (ledsEarly)
+        paintEarlyLedImage();
+    else
+#endif
+        readLedColours();
     readPaddleSettings();
     readEncoderPulse();
     readClutchEnable();

@@ -124,7 +124,12 @@ bool MainWindow::sendLedColours(bool save)
 #endif
     if (lamps)
         ok = sendAuxLamps(save) && ok;
-    for (const tarvo::LedBlockReport& report : tarvo::ledBlockReportsInWriteOrder(levels))
+    tarvo::LedEncoding encoding = tarvo::LedEncoding::NearestAbove;
+#ifdef TARVO_OPTIONAL_SET
+    if (tarvo::releaseHas(tarvo::Difference::UpperBitsLedCodes))
+        encoding = tarvo::LedEncoding::UpperBits;
+#endif
+    for (const tarvo::LedBlockReport& report : tarvo::ledBlockReportsInWriteOrder(levels, encoding))
         ok = deviceHandle.write(report.data(), report.size()) >= 0 && ok;
     if (save)
         ok = deviceHandle.send(tarvo::ledCommitFrame()) >= 0 && ok;

@@ -138,10 +138,20 @@ void MainWindow::readEncoderPulse()
 
 void MainWindow::readClutchEnable()
 {
+#ifdef TARVO_OPTIONAL_SET
+    if (tarvo::releaseHas(tarvo::Difference::NoClutchSwitch))
+        return;
+#endif
     tarvo::AnswerBuffer buffer =
         tarvo::queryFrame(tarvo::QuerySelector::Parameter, std::uint8_t(tarvo::Parameter::ClutchEnable));
-    if (askWheel(buffer))
-        ui->cbClutch->setChecked(tarvo::clutchEnabledAnswer(buffer));
+    if (askWheel(buffer)) {
+        bool enabled = tarvo::clutchEnabledAnswer(buffer);
+#ifdef TARVO_OPTIONAL_SET
+        if (tarvo::releaseHas(tarvo::Difference::ClutchMinusOneEnabled))
+            enabled = enabled || tarvo::parameterValueSigned(buffer) == -1;
+#endif
+        ui->cbClutch->setChecked(enabled);
+    }
     QTimer::singleShot(0, this, SLOT(onClutchStatus()));
 }
 

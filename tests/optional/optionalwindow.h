@@ -4,6 +4,7 @@
 #include "app/mainwindow.h"
 #include "bluetooth/releases.h"
 #include "device/devicehandle.h"
+#include "device/hidtrace.h"
 #include "support/mainwindowprobe.h"
 #include "virtualwheel/virtualwheel.h"
 
@@ -13,11 +14,15 @@
 class OptionalWindow
 {
 public:
-    OptionalWindow(tarvo::Release release, const QString& model, std::uint16_t productId = 0x2007)
+    // With a trace path, every HID call is also written there (device/hidtrace.h).
+    OptionalWindow(tarvo::Release release, const QString& model, std::uint16_t productId = 0x2007,
+                   const QString& tracePath = QString())
         : wheel(model, productId)
     {
         tarvo::setActiveRelease(release);
-        deviceHandle.setBackend(&wheel);
+        if (!tracePath.isEmpty())
+            trace = std::make_unique<HidTrace>(&wheel, tracePath);
+        deviceHandle.setBackend(trace ? static_cast<HidBackend*>(trace.get()) : &wheel);
         window = std::make_unique<MainWindow>();
     }
 
@@ -52,5 +57,6 @@ public:
     }
 
     VirtualWheel wheel;
+    std::unique_ptr<HidTrace> trace;
     std::unique_ptr<MainWindow> window;
 };
