@@ -186,6 +186,10 @@ private:
     bool finishEarlierPaddleSave(bool fromButton);
     bool readLedImageEarly();
     void paintEarlyLedImage();
+    void setEarlierEncoderState(int state);
+    void onEarlierEncoderClick();
+    bool loadEarlierEncoderBinding();
+    bool handleEarlierEncoder();
 
     QBluetoothDeviceDiscoveryAgent discoveryAgent;
     // Re-arming single shots that a reconnect restarts instead of doubling.
@@ -194,5 +198,6 @@ private:
     bool hasBluetooth = false;
     tarvo::LedImage earlyLedImage{};
     bool earlyLedImageRead = false;
+    std::uint8_t encoderSaveInput = 255;
 #endif
 };

@@ -82,6 +82,10 @@ void MainWindow::setupOptionalSet()
         ui->lbCurVer->setText(tr("TarvoSet Version: ") + QLatin1String(release.version));
     }
     applyReleaseWidgets();
+    if (tarvo::releaseHas(Difference::FourStateEncoder)) {
+        disconnect(ui->pbEncoder, SIGNAL(clicked(bool)), this, SLOT(onEncoderBind()));
+        connect(ui->pbEncoder, &QAbstractButton::clicked, this, [this] { onEarlierEncoderClick(); });
+    }
     deviceHandle.setAnswerLength(tarvo::releaseHas(Difference::ShortAnswers) ? &earlierAnswerLength : nullptr);
     if (tarvo::releaseHas(Difference::ClutchWrittenLive)) {
         connect(ui->cbClutch, &QAbstractButton::toggled, this, [](bool on) {

@@ -48,6 +48,10 @@ constexpr DifferenceRow kDifferences[] = {
     {Difference::NoClutchSwitch,        kV113Down},
     {Difference::SaveReportsPaddleFrame, kEarlier},
     {Difference::LedReadoutInConnection, kEarlier},
+    {Difference::FourStateEncoder,      kV115V114},
+    {Difference::NoEncoderBinding,      kV113Down},
+    {Difference::NoPreferences,         releaseBit(Release::V114N) | kV113Down},
+    {Difference::NoExtraShifterPreference, kV114Down},
 };
 // clang-format on
 
@@ -67,6 +71,10 @@ constexpr TextRow kTexts[] = {
     {"CLUTCH BITE POINT",                         kV113Down,  "CLUTCH CONFIG"},
     {"SHIFTERS",                                  kV113Down,  "SHIFTERS CONFIG"},
     {"ENABLE CLUTCHES",                           kV114,      "ENABLE"},
+    {"ROTATE ONE ENCODER TO BIND BITEPOINT",      kV114,      "ROTATE ONE ENCODER TO BIND BITPOINT"},
+    {"PRESS ONE BUTTON TO BIND SAVE BITEPOINT",   releaseBit(Release::V114S), "PRESS ONE BUTTON TO BIND SAVE BITPOINT"},
+    {"PRESS ONE BUTTON TO BIND SAVE BITEPOINT",   releaseBit(Release::V114N), "PRESS ONE BUTTON TO BIND SAVE VALUE"},
+    {"CLEAR BIND ENCODER/BITEPOINT",              kV114,      "CLEAR BIND ENCODER/BITPOINT"},
     {"PRESS AND HOLD LEFT SHIFTER THEN CLICK ME", kV113Down,  "PRESS AND HOLD LEFT BEAR THEN CLICK ME"},
     {"PRESS AND HOLD RIGHT SHIFTER THEN CLICK ME",kV113Down,  "PRESS AND HOLD RIGHT BEAR THEN CLICK ME"},
     {"MANUAL UPDATE",                             kV113Down,  "Manual Update"},

@@ -37,6 +37,10 @@ enum class Difference {
     NoClutchSwitch, // the clutch switch is never read or written
     SaveReportsPaddleFrame, // "Save Setting" reports the paddle frame's send
     LedReadoutInConnection, // the LED blocks are read right after the input thread starts
+    FourStateEncoder, // the encoder binding also takes a save button on the wheel
+    NoEncoderBinding, // no encoder binding at all
+    NoPreferences, // nothing is kept on the computer
+    NoExtraShifterPreference, // the extra-shifter choice is not kept
 };
 
 // A widget of the form as a release shows it: a property set by name, or (property null) the

@@ -181,7 +181,11 @@ void MainWindow::applyModel(const QString& text)
                 ui->cbShifter->setChecked(false);
             } else {
                 QSettings settings(tarvo::preferences::organisation(), tarvo::preferences::application());
-                ui->cbShifter->setChecked(settings.value(tarvo::preferences::extraShifterKey(), false).toBool());
+                bool kept = settings.value(tarvo::preferences::extraShifterKey(), false).toBool();
+#ifdef TARVO_OPTIONAL_SET
+                kept = kept && !tarvo::releaseHas(tarvo::Difference::NoExtraShifterPreference);
+#endif
+                ui->cbShifter->setChecked(kept);
             }
             if (model.extraShifter == tarvo::ExtraShifter::FromSettingBoxShown)
                 ui->cbShifter->show();
