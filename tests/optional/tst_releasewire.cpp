@@ -5,6 +5,7 @@
 #include "ui_mainwindow.h"
 
 #include <QFile>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -48,6 +49,8 @@ private slots:
     void init() { MessageBox::clearShown(); }
     void wire_data();
     void wire();
+    void preferences_data();
+    void preferences();
 };
 
 void TestReleaseWire::wire_data()
@@ -145,6 +148,40 @@ void TestReleaseWire::wire()
     w.ui()->pbSaveP->click();
     QCOMPARE(MessageBox::shown().size(), 1);
     QCOMPARE(MessageBox::shown().first().text, saveMessage);
+}
+
+void TestReleaseWire::preferences_data()
+{
+    QTest::addColumn<int>("release");
+    QTest::addColumn<bool>("extraShifter");
+    QTest::addColumn<int>("encoderState");
+
+    QTest::newRow("1.20") << int(Release::V120) << true << 2;
+    QTest::newRow("1.15") << int(Release::V115) << true << 3;
+    QTest::newRow("1.14s") << int(Release::V114S) << false << 3;
+    QTest::newRow("1.14n") << int(Release::V114N) << false << 0;
+    QTest::newRow("1.13") << int(Release::V113) << false << 0;
+    QTest::newRow("1.12") << int(Release::V112) << false << 0;
+}
+
+void TestReleaseWire::preferences()
+{
+    QFETCH(int, release);
+    QFETCH(bool, extraShifter);
+    QFETCH(int, encoderState);
+    {
+        QSettings settings(QStringLiteral("Tarvo"), QStringLiteral("TarvoSet"));
+        settings.clear();
+        settings.setValue(QStringLiteral("EXTRA_SHIFTER"), true);
+        settings.setValue(QStringLiteral("QLN5_ENCODER1"), 2);
+        settings.setValue(QStringLiteral("QLN5_ENCODER2"), 3);
+        settings.setValue(QStringLiteral("QLN5_BUTTON"), 0);
+    }
+    // QLN5 takes the extra-shifter choice from the preferences.
+    OptionalWindow w(Release(release), QStringLiteral("QLN5"));
+    QVERIFY(w.waitConnected());
+    QCOMPARE(w.ui()->cbShifter->isChecked(), extraShifter);
+    QCOMPARE(MainWindowProbe::encoderBindState(*w.window), encoderState);
 }
 
 QTEST_MAIN(TestReleaseWire)
