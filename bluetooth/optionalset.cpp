@@ -82,6 +82,8 @@ void MainWindow::setupOptionalSet()
         ui->lbCurVer->setText(tr("TarvoSet Version: ") + QLatin1String(release.version));
     }
     applyReleaseWidgets();
+    // Their reader blocked in hid_read; here it polls like the current one, so a stop is seen at once.
+    eventThread.setReportsEveryEnd(tarvo::releaseHas(Difference::InputThreadReportsEveryEnd));
     if (tarvo::releaseHas(Difference::FourStateEncoder)) {
         disconnect(ui->pbEncoder, SIGNAL(clicked(bool)), this, SLOT(onEncoderBind()));
         connect(ui->pbEncoder, &QAbstractButton::clicked, this, [this] { onEarlierEncoderClick(); });

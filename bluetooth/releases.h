@@ -41,6 +41,7 @@ enum class Difference {
     NoEncoderBinding, // no encoder binding at all
     NoPreferences, // nothing is kept on the computer
     NoExtraShifterPreference, // the extra-shifter choice is not kept
+    InputThreadReportsEveryEnd, // the input thread's end: 50 ms wait, always deviceDisconnect(), no log
 };
 
 // A widget of the form as a release shows it: a property set by name, or (property null) the

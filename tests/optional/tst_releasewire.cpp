@@ -4,8 +4,10 @@
 #include "optionalwindow.h"
 #include "ui_mainwindow.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -51,6 +53,8 @@ private slots:
     void wire();
     void preferences_data();
     void preferences();
+    void inputThreadEnd_data();
+    void inputThreadEnd();
 };
 
 void TestReleaseWire::wire_data()
@@ -182,6 +186,51 @@ void TestReleaseWire::preferences()
     QVERIFY(w.waitConnected());
     QCOMPARE(w.ui()->cbShifter->isChecked(), extraShifter);
     QCOMPARE(MainWindowProbe::encoderBindState(*w.window), encoderState);
+}
+
+namespace {
+QStringList g_log;
+void keepLog(QtMsgType, const QMessageLogContext&, const QString& message)
+{
+    g_log.append(message);
+}
+} // namespace
+
+void TestReleaseWire::inputThreadEnd_data()
+{
+    QTest::addColumn<int>("release");
+    QTest::addColumn<int>("disconnects"); // after a stop request
+    QTest::addColumn<bool>("logLine");
+
+    QTest::newRow("1.20") << int(Release::V120) << 0 << true;
+    QTest::newRow("1.14n") << int(Release::V114N) << 0 << true;
+    QTest::newRow("1.13") << int(Release::V113) << 1 << false;
+    QTest::newRow("1.12") << int(Release::V112) << 1 << false;
+}
+
+void TestReleaseWire::inputThreadEnd()
+{
+    QFETCH(int, release);
+    QFETCH(int, disconnects);
+    QFETCH(bool, logLine);
+    OptionalWindow w(Release(release), QStringLiteral("R-VELO"));
+    QVERIFY(w.waitConnected());
+    TarvoEvent& thread = MainWindowProbe::eventThread(*w.window);
+    QSignalSpy spy(&thread, SIGNAL(deviceDisconnect()));
+    g_log.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(keepLog);
+    QElapsedTimer timer;
+    timer.start();
+    thread.requestInterruption();
+    // The wheel is idle: the reader must still see the stop promptly.
+    const bool stopped = thread.wait(5000);
+    const qint64 elapsed = timer.elapsed();
+    qInstallMessageHandler(previous);
+    QVERIFY(stopped);
+    QVERIFY2(elapsed < 2000, qPrintable(QString::number(elapsed)));
+    QCOMPARE(spy.count(), disconnects);
+    QCOMPARE(g_log.contains(QStringLiteral("joystick event thread done.")), logLine);
+    QVERIFY(!deviceHandle.isOpen());
 }
 
 QTEST_MAIN(TestReleaseWire)
