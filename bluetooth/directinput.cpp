@@ -19,7 +19,6 @@ namespace {
 
 constexpr int kLeftAxis = 3;
 constexpr int kRightAxis = 2;
-constexpr std::uint16_t kFixedRegistryPid = 0x2007;
 
 std::unique_ptr<tarvo::CalibrationStore> userCalibrationStore()
 {
@@ -37,8 +36,7 @@ std::unique_ptr<tarvo::CalibrationStore> userCalibrationStore()
 void MainWindow::readAxisCalibrations()
 {
     const std::unique_ptr<tarvo::CalibrationStore> store = userCalibrationStore();
-    const std::uint16_t pid =
-        tarvo::releaseHas(tarvo::Difference::FixedRegistryPid) ? kFixedRegistryPid : std::uint16_t(productId);
+    const std::uint16_t pid = tarvo::registryProductId(std::uint16_t(productId), tarvo::activeRelease());
     const bool intoRecord = tarvo::releaseHas(tarvo::Difference::CalibrationOnComputer);
     for (const int axis : {kLeftAxis, kRightAxis}) {
         const tarvo::AxisRange range = tarvo::readAxisCalibration(*store, pid, axis);
@@ -54,8 +52,7 @@ void MainWindow::readAxisCalibrations()
 void MainWindow::storeAxisCalibration(int axis)
 {
     const std::unique_ptr<tarvo::CalibrationStore> store = userCalibrationStore();
-    const std::uint16_t pid =
-        tarvo::releaseHas(tarvo::Difference::FixedRegistryPid) ? kFixedRegistryPid : std::uint16_t(productId);
+    const std::uint16_t pid = tarvo::registryProductId(std::uint16_t(productId), tarvo::activeRelease());
     std::uint32_t& minimum = axis == kLeftAxis ? calLeftMin : calRightMin;
     std::uint32_t& maximum = axis == kLeftAxis ? calLeftMax : calRightMax;
     QProgressBar* bar = axis == kLeftAxis ? ui->pgAdcL : ui->pgAdcR;

@@ -191,6 +191,11 @@ const char* releaseText(const char* currentText, Release release)
     return nullptr;
 }
 
+std::uint16_t registryProductId(std::uint16_t openProductId, Release release)
+{
+    return releaseHas(Difference::FixedRegistryPid, release) ? std::uint16_t(0x2007) : openProductId;
+}
+
 bool releaseKnowsModel(const char* key, Release release)
 {
     if (!releaseHas(Difference::ThreeModels, release))

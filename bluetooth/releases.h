@@ -84,6 +84,10 @@ WidgetDifferences widgetDifferences();
 // The text a release shows instead of a current user-visible text; null when it is the same.
 const char* releaseText(const char* currentText, Release release);
 
+// The product id in the calibration record's key: the open wheel's, or 0x2007 for the releases
+// that fixed it.
+std::uint16_t registryProductId(std::uint16_t openProductId, Release release);
+
 // Whether the release recognises the model with this key and tries this product id.
 bool releaseKnowsModel(const char* key, Release release);
 bool releaseTriesProductId(std::uint16_t productId, Release release);

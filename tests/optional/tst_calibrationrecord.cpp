@@ -47,6 +47,7 @@ private slots:
     void roundTripAcrossRestart();
     void calibrationWithoutReadingsKeepsRecord();
     void currentReleaseScalesBarsOnly();
+    void currentReleaseWritesWheelCalibration();
     void foreignLinesReadAsMissing();
 };
 
@@ -141,6 +142,21 @@ void TestCalibrationRecord::currentReleaseScalesBarsOnly()
     QCOMPARE(w.ui()->pgAdcL->maximum(), 3000);
     // The wheel keeps the calibration it applies; the record does not replace it.
     QVERIFY(MainWindowProbe::calLeftMin(*w.window) != 200u || MainWindowProbe::calLeftMax(*w.window) != 3000u);
+}
+
+void TestCalibrationRecord::currentReleaseWritesWheelCalibration()
+{
+    OptionalWindow w(Release::V120, QStringLiteral("R-VELO"), 0x2008);
+    QVERIFY(w.waitConnected());
+    w.ui()->pbCalR->setChecked(true);
+    // The wheel's calibration starts tracking after its reset.
+    QTRY_COMPARE_WITH_TIMEOUT(MainWindowProbe::calRightMin(*w.window), 4096u, 5000);
+    w.feedPaddles(100, 0);
+    w.feedPaddles(3900, 0);
+    w.ui()->pbCalR->setChecked(false);
+    QCOMPARE(storeFile(), keyText("2008", 2) + '\t' + k100To3900 + '\n');
+    QCOMPARE(w.ui()->pgAdcR->minimum(), 100);
+    QCOMPARE(w.ui()->pgAdcR->maximum(), 3900);
 }
 
 void TestCalibrationRecord::foreignLinesReadAsMissing()

@@ -2,6 +2,7 @@
 // the expected bytes are written out by hand and checked with the registry's own calls.
 #include "bluetooth/calibrationstore.h"
 #include "bluetooth/registrycalibrationstore.h"
+#include "bluetooth/releases.h"
 
 #include <cstdio>
 #include <cstring>
@@ -101,6 +102,25 @@ void productIdInTheKey()
     CHECK(v.result == ERROR_SUCCESS && v.size == 12 && v.bytes[0] == 7 && v.bytes[4] == 8 && v.bytes[8] == 9);
 }
 
+void releasesWithAFixedProductId()
+{
+    tarvo::RegistryCalibrationStore store;
+    const char* const pid2009 = "System\\CurrentControlSet\\Control\\MediaProperties\\PrivateProperties\\"
+                                "DirectInput\\VID_7E57&PID_2009\\Calibration\\0\\Type\\Axes\\2";
+    const char* const pid2007 = "System\\CurrentControlSet\\Control\\MediaProperties\\PrivateProperties\\"
+                                "DirectInput\\VID_7E57&PID_2007\\Calibration\\0\\Type\\Axes\\2";
+    CHECK(tarvo::writeAxisCalibration(store, tarvo::registryProductId(0x2009, tarvo::Release::V115), 2, {1, 2}));
+    CHECK(keyExists(pid2009));
+    CHECK(!keyExists(pid2007));
+    for (const tarvo::Release r :
+         {tarvo::Release::V114S, tarvo::Release::V114N, tarvo::Release::V113, tarvo::Release::V112}) {
+        RegDeleteKeyA(HKEY_CURRENT_USER, pid2007);
+        CHECK(tarvo::writeAxisCalibration(store, tarvo::registryProductId(0x2009, r), 2, {5, 6}));
+        CHECK(rawValue(pid2007).bytes[0] == 5);
+    }
+    CHECK(rawValue(pid2009).bytes[0] == 1);
+}
+
 void foreignValuesReadAsMissing()
 {
     tarvo::RegistryCalibrationStore store;
@@ -129,6 +149,7 @@ int main()
     firstConnectionAndCalibration();
     calibrationWithoutReadingsKeepsTheRecord();
     productIdInTheKey();
+    releasesWithAFixedProductId();
     foreignValuesReadAsMissing();
     std::printf("%s: %d failure(s)\n", failures ? "FAILED" : "PASSED", failures);
     return failures ? 1 : 0;
