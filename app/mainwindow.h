@@ -110,6 +110,8 @@ private:
     void readEncoderPulse();
     void readClutchEnable();
     void readFirmwareVersion();
+    // Back to the form's texts, so a wheel without a battery never shows the last one's charge.
+    void clearBatteryStatus();
 
     // Paddles, clutch and bite point (settings/paddles.cpp)
     std::uint8_t paddleModeValue() const;

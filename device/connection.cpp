@@ -21,6 +21,7 @@ void MainWindow::onInit()
     // Each connection starts its own battery poll: a tick pending from the last one must not
     // run on as a second chain when the wheel is back within ten seconds.
     batteryPoll.stop();
+    clearBatteryStatus();
     if (eventThread.isRunning()) {
         eventThread.requestInterruption();
         eventThread.wait(QDeadlineTimer(QDeadlineTimer::Forever));

@@ -169,6 +169,14 @@ void MainWindow::readFirmwareVersion()
     qCDebug(lcDevice).noquote() << line;
 }
 
+void MainWindow::clearBatteryStatus()
+{
+    ui->lbBatStatus->setText(tr("BATTERY STATUS:"));
+    ui->lbBTStatus->setText(tr("BLUETOOTH CONNECTED"));
+    ui->lbBatStatus->show();
+    ui->lbBTStatus->show();
+}
+
 void MainWindow::onDeviceUpdate()
 {
     // Without a wheel the poll ends here; the next connection starts a new one.

@@ -35,6 +35,8 @@ private slots:
     void writeOrder();
     void readoutAssemblesImage();
     void readoutIgnoresBadBlock();
+    void channelOrder_data();
+    void channelOrder();
 };
 
 void TestLedImage::codeForLevel_data()
@@ -180,6 +182,27 @@ void TestLedImage::readoutIgnoresBadBlock()
     storeLedBlockAnswer(image, 4, answer);
     storeLedBlockAnswer(image, -1, answer);
     QVERIFY(image == countingImage());
+}
+
+void TestLedImage::channelOrder_data()
+{
+    QTest::addColumn<int>("order");
+    QTest::addColumn<QByteArray>("placed"); // (10, 20, 30) placed in the slot's three levels
+
+    QTest::newRow("0 red green blue") << 0 << QByteArray("\x0a\x14\x1e");
+    QTest::newRow("1 red blue green") << 1 << QByteArray("\x0a\x1e\x14");
+    QTest::newRow("2 green red blue") << 2 << QByteArray("\x14\x0a\x1e");
+    QTest::newRow("3 green blue red") << 3 << QByteArray("\x14\x1e\x0a");
+    QTest::newRow("4 blue red green") << 4 << QByteArray("\x1e\x0a\x14");
+    QTest::newRow("5 blue green red") << 5 << QByteArray("\x1e\x14\x0a");
+}
+
+void TestLedImage::channelOrder()
+{
+    QFETCH(int, order);
+    QFETCH(QByteArray, placed);
+    const Rgb rgb = placeChannels({10, 20, 30}, static_cast<ChannelOrder>(order));
+    QCOMPARE(QByteArray() + char(rgb.r) + char(rgb.g) + char(rgb.b), placed);
 }
 
 QTEST_APPLESS_MAIN(TestLedImage)

@@ -3,25 +3,28 @@
 
 #include <QtTest>
 
-namespace {
-
-QColor colourOf(WheelWindow& w, QPushButton* b)
-{
-    return MainWindowProbe::ledButtonColour(*w.window, b, tarvo::ChannelOrder::Rgb);
-}
-
-bool connectedWindow(WheelWindow& w)
-{
-    return w.waitConnected(QStringLiteral("R-VELO"));
-}
-
-} // namespace
-
+// One R-VELO window for all cases: each sets on the wheel what it reads back.
 class TestReadout : public QObject
 {
     Q_OBJECT
 
+    std::unique_ptr<WheelWindow> m_w;
+
+    QColor colourOf(QPushButton* b)
+    {
+        return MainWindowProbe::ledButtonColour(*m_w->window, b, tarvo::ChannelOrder::Rgb);
+    }
+
 private slots:
+    void initTestCase()
+    {
+        QLoggingCategory::setFilterRules(QStringLiteral("tarvoset.device.debug=true"));
+        m_w = std::make_unique<WheelWindow>(QStringLiteral("R-VELO"));
+        QVERIFY(m_w->waitConnected(QStringLiteral("R-VELO")));
+    }
+
+    void cleanupTestCase() { m_w.reset(); }
+
     void paddle_data()
     {
         QTest::addColumn<int>("mode");
@@ -40,8 +43,7 @@ private slots:
         QFETCH(int, mode);
         QFETCH(QString, checked);
         QFETCH(int, bite);
-        WheelWindow w(QStringLiteral("R-VELO"));
-        QVERIFY(connectedWindow(w));
+        WheelWindow& w = *m_w;
         w.ui()->hsBite->setValue(33);
         QVERIFY(w.wheel.setSetting("paddleMode", {QString::number(mode)}));
         QVERIFY(w.wheel.setSetting("calRightMax", {"4001"}));
@@ -75,8 +77,7 @@ private slots:
     {
         QFETCH(int, answer);
         QFETCH(int, slider);
-        WheelWindow w(QStringLiteral("R-VELO"));
-        QVERIFY(connectedWindow(w));
+        WheelWindow& w = *m_w;
         w.ui()->hsTrigger->setValue(77);
         QVERIFY(w.wheel.setSetting("pulseWidth", {QString::number(answer)}));
         MainWindowProbe::readEncoderPulse(*w.window);
@@ -105,12 +106,12 @@ private slots:
         QFETCH(bool, checked);
         QFETCH(QString, version);
         QFETCH(QString, shown);
-        WheelWindow w(QStringLiteral("R-VELO"));
-        QVERIFY(connectedWindow(w));
+        WheelWindow& w = *m_w;
         w.ui()->cbClutch->setChecked(!checked);
         QVERIFY(w.wheel.setSetting("clutchEnable", {QString::number(clutch)}));
         w.wheel.setVersion(version);
         MainWindowProbe::readClutchEnable(*w.window);
+        QTest::ignoreMessage(QtDebugMsg, qPrintable(shown)); // the version line goes to the log too
         MainWindowProbe::readFirmwareVersion(*w.window);
         QCOMPARE(w.ui()->cbClutch->isChecked(), checked);
         QCOMPARE(w.ui()->lbVersion->text(), shown);
@@ -134,8 +135,7 @@ private slots:
         QFETCH(int, supply);
         QFETCH(int, link);
         QFETCH(QString, text);
-        WheelWindow w(QStringLiteral("R-VELO"));
-        QVERIFY(connectedWindow(w));
+        WheelWindow& w = *m_w;
         w.wheel.setBattery(percent, supply, link);
         QVERIFY(QMetaObject::invokeMethod(w.window.get(), "onDeviceUpdate"));
         QCOMPARE(w.ui()->lbBatStatus->text(), text);
@@ -143,24 +143,53 @@ private slots:
         QCOMPARE(w.ui()->lbBTStatus->isHidden(), link != 0);
     }
 
+    // A read back that fails on an open wheel leaves the page as it was; the saved-value
+    // markers then match no slider value, so the next save stores the page.
+    void failedRead()
+    {
+        WheelWindow& w = *m_w;
+        for (const auto& [key, value] : {std::pair{"paddleMode", "30"}, {"pulseWidth", "150"}, {"clutchEnable", "1"}})
+            QVERIFY(w.wheel.setSetting(key, {value}));
+        w.wheel.setBattery(55, 4000, 0);
+        readAll();
+        const QString version = w.ui()->lbVersion->text();
+        const quint32 calRightMax = MainWindowProbe::calRightMax(*w.window);
+
+        for (const auto& [key, value] :
+             {std::pair{"paddleMode", "120"}, {"pulseWidth", "200"}, {"clutchEnable", "255"}})
+            QVERIFY(w.wheel.setSetting(key, {value}));
+        QVERIFY(w.wheel.setSetting("led", {"0", "0", "0", "0"}));
+        QVERIFY(w.wheel.setSetting("auxLamps", {"0", "0", "0", "0", "0", "0"}));
+        w.wheel.setBattery(20, 4000, 1);
+        w.wheel.setVersion(QStringLiteral("other"));
+        w.wheel.failGets(7); // paddle, pulse, clutch, version, LED block 0, lamps, battery
+        readAll();
+
+        QVERIFY(w.ui()->rbPadL->isChecked());
+        QCOMPARE(w.ui()->hsBite->value(), 30);
+        QCOMPARE(w.ui()->hsBite->statusTip(), QStringLiteral("-1"));
+        QCOMPARE(MainWindowProbe::calRightMax(*w.window), calRightMax);
+        QCOMPARE(w.ui()->hsTrigger->value(), 150);
+        QCOMPARE(w.ui()->hsTrigger->statusTip(), QStringLiteral("-1"));
+        QVERIFY(w.ui()->cbClutch->isChecked());
+        QCOMPARE(w.ui()->lbVersion->text(), version);
+        QCOMPARE(colourOf(w.ui()->pbB1), QColor(Qt::white));
+        QCOMPARE(colourOf(w.ui()->pbXL), QColor(Qt::white));
+        QCOMPARE(w.ui()->lbBatStatus->text(), QStringLiteral("BATTERY STATUS: 55%"));
+        QVERIFY(!w.ui()->lbBTStatus->isHidden());
+        QVERIFY(MainWindowProbe::batteryPoll(*w.window).isActive()); // the wheel is still there
+    }
+
     // The wheel went between opening and reading: each read takes an all-zero answer.
     void noWheel()
     {
-        WheelWindow w(QStringLiteral("R-VELO"));
-        QVERIFY(connectedWindow(w));
-        w.wheel.setBattery(55, 4000, 0);
-        QVERIFY(QMetaObject::invokeMethod(w.window.get(), "onDeviceUpdate"));
+        WheelWindow& w = *m_w;
         w.wheel.unplug();
         QTRY_VERIFY_WITH_TIMEOUT(!deviceHandle.isOpen(), 10000);
         w.ui()->rbPadNo->setChecked(true);
         w.ui()->cbClutch->setChecked(true);
-
-        MainWindowProbe::readPaddleSettings(*w.window);
-        MainWindowProbe::readEncoderPulse(*w.window);
-        MainWindowProbe::readClutchEnable(*w.window);
-        MainWindowProbe::readFirmwareVersion(*w.window);
-        MainWindowProbe::readLedColours(*w.window);
-        QVERIFY(QMetaObject::invokeMethod(w.window.get(), "onDeviceUpdate"));
+        w.ui()->lbBatStatus->setText(QStringLiteral("untouched"));
+        readAll();
 
         QVERIFY(w.ui()->rbPadL->isChecked());
         QCOMPARE(w.ui()->hsBite->value(), 0);
@@ -173,49 +202,21 @@ private slots:
         QVERIFY(!w.ui()->cbClutch->isChecked());
         QCOMPARE(w.ui()->lbVersion->text(), QStringLiteral("Firmware Version:"));
         for (QPushButton* b : {w.ui()->pbB1, w.ui()->pbT11, w.ui()->pbXR})
-            QCOMPARE(colourOf(w, b), QColor(Qt::black));
-        QCOMPARE(w.ui()->lbBatStatus->text(), QStringLiteral("BATTERY STATUS: 55%"));
+            QCOMPARE(colourOf(b), QColor(Qt::black));
+        QCOMPARE(w.ui()->lbBatStatus->text(), QStringLiteral("untouched"));
         QVERIFY(!MainWindowProbe::batteryPoll(*w.window).isActive());
     }
 
-    // A read back that fails on an open wheel leaves the page as it was; the saved-value
-    // markers then match no slider value, so the next save stores the page.
-    void failedRead()
+private:
+    void readAll()
     {
-        WheelWindow w(QStringLiteral("R-VELO"));
-        QVERIFY(connectedWindow(w));
-        w.wheel.setBattery(55, 4000, 0);
-        QVERIFY(QMetaObject::invokeMethod(w.window.get(), "onDeviceUpdate"));
-        QVERIFY(w.wheel.setSetting("paddleMode", {"120"}));
-        QVERIFY(w.wheel.setSetting("pulseWidth", {"200"}));
-        QVERIFY(w.wheel.setSetting("clutchEnable", {"255"}));
-        QVERIFY(w.wheel.setSetting("led", {"0", "0", "0", "0"}));
-        w.wheel.setBattery(20, 4000, 1);
-        w.wheel.setVersion(QStringLiteral("other"));
-        const QString version = w.ui()->lbVersion->text();
-        const quint32 calRightMax = MainWindowProbe::calRightMax(*w.window);
-
-        w.wheel.failGets(5);
-        MainWindowProbe::readPaddleSettings(*w.window);
-        MainWindowProbe::readEncoderPulse(*w.window);
-        MainWindowProbe::readClutchEnable(*w.window);
-        MainWindowProbe::readFirmwareVersion(*w.window);
-        MainWindowProbe::readLedColours(*w.window); // fails on block 0, then reads the lamps
-        w.wheel.failGets(1);
-        QVERIFY(QMetaObject::invokeMethod(w.window.get(), "onDeviceUpdate"));
-
-        QVERIFY(w.ui()->rbPadL->isChecked());
-        QCOMPARE(w.ui()->hsBite->value(), 50);
-        QCOMPARE(w.ui()->hsBite->statusTip(), QStringLiteral("-1"));
-        QCOMPARE(MainWindowProbe::calRightMax(*w.window), calRightMax);
-        QCOMPARE(w.ui()->hsTrigger->value(), 100);
-        QCOMPARE(w.ui()->hsTrigger->statusTip(), QStringLiteral("-1"));
-        QVERIFY(w.ui()->cbClutch->isChecked());
-        QCOMPARE(w.ui()->lbVersion->text(), version);
-        QCOMPARE(colourOf(w, w.ui()->pbB1), QColor(Qt::white));
-        QCOMPARE(w.ui()->lbBatStatus->text(), QStringLiteral("BATTERY STATUS: 55%"));
-        QVERIFY(!w.ui()->lbBTStatus->isHidden());
-        QVERIFY(MainWindowProbe::batteryPoll(*w.window).isActive()); // the wheel is still there
+        MainWindow& window = *m_w->window;
+        MainWindowProbe::readPaddleSettings(window);
+        MainWindowProbe::readEncoderPulse(window);
+        MainWindowProbe::readClutchEnable(window);
+        MainWindowProbe::readFirmwareVersion(window);
+        MainWindowProbe::readLedColours(window);
+        QVERIFY(QMetaObject::invokeMethod(&window, "onDeviceUpdate"));
     }
 };
 
