@@ -10,7 +10,7 @@
 namespace {
 
 constexpr std::uint32_t kPaddleFullRange = 4096;
-// Long enough for the full-range frame to reach the wheel before tracking starts.
+// Reports already on their way still carry readings under the old bounds; tracking starts after them.
 constexpr int kCalibrationResetDelayMs = 500;
 
 } // namespace
@@ -71,7 +71,8 @@ void MainWindow::onSavePageP()
 
 void MainWindow::onClutchStatus()
 {
-    const bool hidden = !ui->cbClutch->isChecked();
+    // A model without the switch (its box hidden by the model setup) has no clutch paddles to show.
+    const bool hidden = !ui->cbClutch->isChecked() || ui->cbClutch->isHidden();
     for (QWidget* widget :
          {static_cast<QWidget*>(ui->gpClutch), static_cast<QWidget*>(ui->pgAdcL), static_cast<QWidget*>(ui->pgAdcR),
           static_cast<QWidget*>(ui->pbCalL), static_cast<QWidget*>(ui->pbCalR)})

@@ -43,12 +43,22 @@ public:
     {
         Preferences().clear();
         MessageBox::clearShown();
-        m = std::make_unique<WheelWindow>(model);
-        QVERIFY(m->waitConnected(model));
+        QVERIFY(open(model));
         // Answers for the boxes a case may show; a box no case expects shows up in messages().
         for (int i = 0; i < 4; ++i)
             MessageBox::setNextAnswer(QMessageBox::Ok);
         m->wheel.clearReceived();
+    }
+
+    // A new program on a new wheel; with a state file, the wheel's flash is kept in it.
+    bool open(const QString& model, const QString& stateFile = QString())
+    {
+        m.reset();
+        m = std::make_unique<WheelWindow>(model);
+        // The window connects from the event loop, so the flash is in place before it asks.
+        if (!stateFile.isEmpty() && !m->wheel.attachStateFile(stateFile, nullptr))
+            return false;
+        return m->waitConnected(model);
     }
 
     void stop()
@@ -61,12 +71,15 @@ public:
     Ui::MainWindow* ui() { return m->ui(); }
     VirtualWheel& wheel() { return m->wheel; }
 
-    // Frames the wheel took since the last call, as hex; failed sends never reach it.
+    // Frames the wheel took since the last call, as hex; failed sends never reach it. The
+    // battery poll runs on its own timer and is left out.
     QStringList frames()
     {
         QStringList hex;
-        for (const VirtualWheel::Received& r : m->wheel.received())
-            hex.append(QString::fromLatin1(r.bytes.toHex()));
+        for (const VirtualWheel::Received& r : m->wheel.received()) {
+            if (!r.bytes.startsWith("\x02\x0b\x0f"))
+                hex.append(QString::fromLatin1(r.bytes.toHex()));
+        }
         m->wheel.clearReceived();
         return hex;
     }

@@ -3,6 +3,7 @@
 #include "settingspage.h"
 
 #include <QRadioButton>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -36,12 +37,15 @@ private slots:
     void sliderSendsOnRelease();
     void clutchSwitch_data();
     void clutchSwitch();
+    void clutchControlsOfTheModel_data();
+    void clutchControlsOfTheModel();
     void failedSave_data();
     void failedSave();
     void closeSavesSilently();
     void calibration_data();
     void calibration();
     void encoderButton();
+    void restartShowsWhatWasSaved();
 
 private:
     SettingsPage p;
@@ -157,6 +161,30 @@ void TestPaddlePage::clutchSwitch()
     QCOMPARE(p.frames(), (written < 0 ? QStringList{kClutchQuery} : QStringList{kClutchQuery, clutchWrite(written)}));
     QCOMPARE(p.messages(), QStringList{kSaved});
     QCOMPARE(p.flash().value("clutchEnable").toInt(), stored);
+}
+
+void TestPaddlePage::clutchControlsOfTheModel_data()
+{
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<bool>("shown"); // with the clutches on
+
+    QTest::newRow("R-VELO") << "R-VELO" << true;
+    QTest::newRow("LM270 has no clutch paddles") << "LM270" << false;
+    QTest::newRow("unknown model") << "X-1" << false;
+}
+
+void TestPaddlePage::clutchControlsOfTheModel()
+{
+    QFETCH(QString, model);
+    QFETCH(bool, shown);
+
+    QVERIFY(p.open(model));
+    // The wheel's clutches are on; the readout's queued update would find the same state.
+    p.ui()->cbClutch->setChecked(false);
+    p.ui()->cbClutch->setChecked(true);
+    QCOMPARE(p.ui()->gpClutch->isHidden(), !shown);
+    QCOMPARE(p.ui()->pgAdcL->isHidden(), !shown);
+    QCOMPARE(p.ui()->pbCalR->isHidden(), !shown);
 }
 
 void TestPaddlePage::failedSave_data()
@@ -306,11 +334,6 @@ void TestPaddlePage::encoderButton()
         return MainWindowProbe::encoderBindState(p.window()) == state && p.ui()->pbEncoder->text() == text
             && p.ui()->pbEncoder->isChecked() == checked;
     };
-    const auto restart = [&](const QString& model) {
-        p.m.reset();
-        p.m = std::make_unique<WheelWindow>(model);
-        return p.m->waitConnected(model);
-    };
     p.ui()->pbEncoder->click();
     QVERIFY(shows(1, "ROTATE ONE ENCODER TO BIND BITEPOINT", true));
     p.ui()->pbEncoder->click(); // learning goes on
@@ -320,9 +343,9 @@ void TestPaddlePage::encoderButton()
     QVERIFY(shows(2, "CLEAR BIND ENCODER", false));
 
     // A new program finds the binding of its model, and only of its model.
-    QVERIFY(restart(QStringLiteral("KTR2")));
+    QVERIFY(p.open(QStringLiteral("KTR2")));
     QVERIFY(shows(0, "ASSIGN ROTARY ENCODER", false));
-    QVERIFY(restart(QStringLiteral("R-VELO")));
+    QVERIFY(p.open(QStringLiteral("R-VELO")));
     QVERIFY(shows(2, "CLEAR BIND ENCODER", false));
     QCOMPARE(int(MainWindowProbe::encoderUpInput(p.window())), 19);
     QCOMPARE(int(MainWindowProbe::encoderDownInput(p.window())), 18);
@@ -332,8 +355,47 @@ void TestPaddlePage::encoderButton()
     QVERIFY(shows(0, "ASSIGN ROTARY ENCODER", false));
     QCOMPARE(int(MainWindowProbe::encoderUpInput(p.window())), 19);
     QVERIFY(!Preferences().contains(QStringLiteral("R-VELO_ENCODER1")));
-    QVERIFY(restart(QStringLiteral("R-VELO")));
+    QVERIFY(p.open(QStringLiteral("R-VELO")));
     QVERIFY(shows(0, "ASSIGN ROTARY ENCODER", false));
+}
+
+void TestPaddlePage::restartShowsWhatWasSaved()
+{
+    QTemporaryDir dir;
+    const QString state = dir.filePath(QStringLiteral("wheel.json"));
+    QVERIFY(p.open(QStringLiteral("QLN5"), state));
+    Ui::MainWindow* ui = p.ui();
+    ui->rbPadR->click();
+    ui->hsBite->setValue(30);
+    ui->cbClutch->setChecked(false);
+    ui->pbSaveP->click();
+    ui->hsTrigger->setValue(150);
+    ui->pbSaveEnc->click();
+    ui->cbShifter->setChecked(true);
+    ui->pbEncoder->click();
+    p.m->feed(inputReport({19}));
+    p.m->feed(inputReport({}));
+    ui->pbCalL->setChecked(true);
+    QTRY_COMPARE_WITH_TIMEOUT(MainWindowProbe::calLeftMin(p.window()), 4096u, 5000);
+    p.m->feed(inputReport({}, 0, 700));
+    p.m->feed(inputReport({}, 0, 3300));
+    ui->pbCalL->setChecked(false);
+    QCOMPARE(p.messages(), (QStringList{kSaved, kSaved}));
+
+    QVERIFY(p.open(QStringLiteral("QLN5"), state));
+    ui = p.ui();
+    QVERIFY(ui->rbPadR->isChecked());
+    QCOMPARE(ui->hsBite->value(), 30);
+    QCOMPARE(ui->hsBite->statusTip(), QStringLiteral("131"));
+    QVERIFY(!ui->cbClutch->isChecked());
+    QTRY_VERIFY_WITH_TIMEOUT(ui->gpClutch->isHidden(), 5000);
+    QCOMPARE(ui->hsTrigger->value(), 150);
+    QCOMPARE(ui->hsTrigger->statusTip(), QStringLiteral("150"));
+    QVERIFY(ui->cbShifter->isChecked());
+    QCOMPARE(ui->gpShifter->height(), 191);
+    QCOMPARE(ui->pbEncoder->text(), QStringLiteral("CLEAR BIND ENCODER"));
+    QCOMPARE(MainWindowProbe::calLeftMin(p.window()), 700u);
+    QCOMPARE(MainWindowProbe::calLeftMax(p.window()), 3300u);
 }
 
 QTEST_MAIN(TestPaddlePage)
