@@ -44,6 +44,11 @@ void MessageBox::clearShown()
     shownBoxes().clear();
 }
 
+void MessageBox::clearAnswers()
+{
+    queuedAnswers().clear();
+}
+
 QMessageBox::StandardButton MessageBox::ask(QMessageBox::Icon icon, QWidget* parent, const QString& title,
                                             const QString& text, QMessageBox::StandardButtons buttons,
                                             QMessageBox::StandardButton defaultButton)

@@ -26,6 +26,8 @@ public:
     // Every box shown (or answered) since the last clearShown().
     static const QList<Shown>& shown();
     static void clearShown();
+    // Drops answers queued but not used, so that one test's leftovers cannot answer the next.
+    static void clearAnswers();
 
 private:
     static QMessageBox::StandardButton ask(QMessageBox::Icon icon, QWidget* parent, const QString& title,

@@ -14,10 +14,18 @@
 
 namespace {
 constexpr int kRetryDelayMs = 3000;
-}
+constexpr int kTransferWaitMs = 100;
+} // namespace
 
 void MainWindow::onInit()
 {
+    // Reopening the handle under a running firmware transfer could hand its later blocks to
+    // a freshly opened wheel that never saw the earlier ones. A wheel that is really gone
+    // fails the transfer at its next send, so the wait is short.
+    if (upgradeThread.isRunning()) {
+        QTimer::singleShot(kTransferWaitMs, this, SLOT(onInit()));
+        return;
+    }
     // Each connection starts its own battery poll: a tick pending from the last one must not
     // run on as a second chain when the wheel is back within ten seconds.
     batteryPoll.stop();

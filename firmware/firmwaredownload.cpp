@@ -78,8 +78,14 @@ QByteArray FirmwareDownload::fetch(QNetworkAccessManager& manager, const QUrl& u
 
 QString FirmwareDownload::saveImage(const QByteArray& image, QString* error)
 {
-    QTemporaryFile file(QDir::tempPath() + QLatin1Char('/') + QLatin1String(kTemporaryStem)
-                        + QStringLiteral(".XXXXXX.bin"));
+    // A TMPDIR that does not exist gives an empty path: never fall back to the root folder.
+    const QString folder = QDir::tempPath();
+    if (folder.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("no temporary folder");
+        return QString();
+    }
+    QTemporaryFile file(folder + QLatin1Char('/') + QLatin1String(kTemporaryStem) + QStringLiteral(".XXXXXX.bin"));
     file.setAutoRemove(false);
     // QTemporaryFile creates the file exclusively, with owner-only permissions.
     if (!file.open()) {

@@ -158,7 +158,8 @@ void MainWindow::onNetUpgradeReady()
         downloadReply = nullptr;
     const QByteArray image = FirmwareDownload::body(reply);
     if (!UpdateDocument::digestMatches(image, ui->lbCurMd5->text())) {
-        qCDebug(lcDevice).noquote() << "download failed:" << FirmwareDownload::errorText(reply);
+        const QString why = FirmwareDownload::errorText(reply);
+        qCDebug(lcDevice).noquote() << "download failed:" << (why.isEmpty() ? QStringLiteral("MD5 differs") : why);
         MessageBox::critical(this, tr("Error"), tr("Download file fail."));
         resetUpgradeUi();
         return;

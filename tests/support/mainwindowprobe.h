@@ -52,6 +52,7 @@ public:
     static bool sendLedColours(MainWindow& w, bool save) { return w.sendLedColours(save); }
     static bool sendAuxLamps(MainWindow& w, bool save) { return w.sendAuxLamps(save); }
     static QTimer& batteryPoll(MainWindow& w) { return w.batteryPoll; }
+    static QNetworkAccessManager& networkManager(MainWindow& w) { return w.networkManager; }
 #ifdef TARVO_OPTIONAL_SET
     static bool& hasBluetooth(MainWindow& w)
     {
