@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds TarvoSet and runs the whole test suite three times: a plain build, one under
 # AddressSanitizer and UndefinedBehaviorSanitizer, and the threaded tests under ThreadSanitizer;
-# then runs each fuzz target for a few seconds. The plain build also makes the Debian package
-# and checks it. Any failure makes it exit non-zero.
+# then runs each fuzz target for a few seconds, and builds the optional feature set and runs the
+# tests that differ there. The plain build also makes the Debian package and checks it.
+# Any failure makes it exit non-zero.
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/deps.sh
@@ -51,3 +52,9 @@ ASAN_OPTIONS="detect_leaks=1:abort_on_error=1" \
 LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0" \
 UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
     ctest --test-dir build-fuzz --output-on-failure -L fuzz -j "$jobs"
+
+echo "== optional feature set (the tests that differ from the plain build)"
+configure build-optional -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVO_OPTIONAL_SET=ON -DTARVO_BUILD_EXTRAS=OFF \
+    -DTARVO_REQUIRE_WINE_TEST=ON
+cmake --build build-optional -j "$jobs" --target optional_tests
+ctest --test-dir build-optional --output-on-failure -L optional -j "$jobs"

@@ -2,6 +2,10 @@
 
 #include "protocol/wheelprotocol.h"
 
+#ifdef TARVO_OPTIONAL_SET
+#include "bluetooth/releases.h"
+#endif
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -136,6 +140,13 @@ AppOptionsResult parseAppOptions(const QStringList& arguments)
         option.setFlags(QCommandLineOption::HiddenFromHelp);
         parser.addOption(option);
     }
+#ifdef TARVO_OPTIONAL_SET
+    const QCommandLineOption release(
+        QStringLiteral("release"),
+        QStringLiteral("Behave as release NAME: %1.").arg(QString::fromStdString(tarvo::releaseNames())),
+        QStringLiteral("NAME"), QStringLiteral("1.20"));
+    parser.addOption(release);
+#endif
 
     if (!parser.parse(arguments))
         return usageError(parser, parser.errorText());
@@ -160,5 +171,11 @@ AppOptionsResult parseAppOptions(const QStringList& arguments)
     QString error;
     if (!shared.read(parser, &result.options, &error))
         return usageError(parser, error);
+#ifdef TARVO_OPTIONAL_SET
+    result.options.release = parser.value(release);
+    if (!tarvo::releaseByName(result.options.release.toStdString()))
+        return usageError(
+            parser, QStringLiteral("--release takes one of %1.").arg(QString::fromStdString(tarvo::releaseNames())));
+#endif
     return result;
 }

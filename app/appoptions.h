@@ -19,6 +19,7 @@ struct AppOptions
     QString hidTrace;
     QString updateServer;
     QString caCertificates;
+    QString release; // optional feature set: the release to behave as, "1.20" unless asked
 };
 
 struct AppOptionsResult

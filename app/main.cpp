@@ -3,6 +3,10 @@
 #include "app/instanceguard.h"
 #include "app/mainwindow.h"
 
+#ifdef TARVO_OPTIONAL_SET
+#include "bluetooth/releases.h"
+#endif
+
 #include <QApplication>
 #include <QDir>
 #include <QLockFile>
@@ -32,11 +36,17 @@ int main(int argc, char* argv[])
     auto app = std::make_unique<QApplication>(argc, argv);
     const AppOptions& options = parsed.options;
 
+#ifdef TARVO_OPTIONAL_SET
+    tarvo::setActiveRelease(*tarvo::releaseByName(options.release.toStdString()));
+    const bool guarded = !tarvo::releaseHas(tarvo::Difference::NoInstanceGuard);
+#else
+    const bool guarded = true;
+#endif
     // Two starts at the same moment (a double click on a launcher) would both find no answer
     // and both run. The lock makes probing and the window's listening one step per start.
     QLockFile startLock(QDir::temp().filePath(QCoreApplication::applicationName() + QStringLiteral(".start.lock")));
     startLock.tryLock(10000); // should a start hang, the next one runs rather than waits for ever
-    if (InstanceGuard::probeRunningInstance(QCoreApplication::applicationName())) {
+    if (guarded && InstanceGuard::probeRunningInstance(QCoreApplication::applicationName())) {
         app.reset();
         QTextStream(stderr) << "TarvoSet is already running; its window has been brought to the front.\n";
         return -17;

@@ -6,6 +6,10 @@
 #include "settings/inputscreen.h"
 #include "ui_mainwindow.h"
 
+#ifdef TARVO_OPTIONAL_SET
+#include "bluetooth/releasetranslator.h"
+#endif
+
 #include <QAction>
 #include <QDeadlineTimer>
 #include <QIcon>
@@ -21,6 +25,9 @@ MainWindow::MainWindow(QWidget* parent)
 {
     // The images live in a static library; without this reference the linker drops them.
     Q_INIT_RESOURCE(tarvoset);
+#ifdef TARVO_OPTIONAL_SET
+    ReleaseTranslator::install();
+#endif
     ui->setupUi(this);
     inputScreen = new InputScreen(ui, this);
     ui->lbCurVer->setText(tr("TarvoSet Version: v1.20"));
@@ -86,6 +93,9 @@ MainWindow::MainWindow(QWidget* parent)
 
     InstanceGuard::listen(instanceServer, QCoreApplication::applicationName());
     connect(&instanceServer, SIGNAL(newConnection()), this, SLOT(onShowNormal()));
+#ifdef TARVO_OPTIONAL_SET
+    setupOptionalSet();
+#endif
 }
 
 MainWindow::~MainWindow()

@@ -15,6 +15,13 @@
 #include <QTimer>
 #include <cstdint>
 
+#ifdef TARVO_OPTIONAL_SET
+#include "protocol/wheelprotocol.h"
+
+#include <QBluetoothDeviceDiscoveryAgent>
+#include <QBluetoothDeviceInfo>
+#endif
+
 namespace Ui {
 class MainWindow;
 }
@@ -82,6 +89,12 @@ private slots:
     void onCalibrateL(bool checked);
     void onCalibrateR(bool checked);
     void onEncoderBind();
+#ifdef TARVO_OPTIONAL_SET
+    void onBatScan();
+    void onBTScan();
+    void onBTUpdate(const QBluetoothDeviceInfo& info);
+    void onBTDone();
+#endif
 
 private:
     friend class MainWindowProbe; // tests reach the private state through it
@@ -168,4 +181,31 @@ private:
     QPointer<QNetworkReply> downloadReply; // the image download in flight, if any
     QString downloadedImage; // the file the last download wrote, until it is handed on
     InputScreen* inputScreen = nullptr; // the INPUTS page's widgets, kept up with the reports
+
+#ifdef TARVO_OPTIONAL_SET
+    // Optional feature set (bluetooth/)
+    void setupOptionalSet();
+    void applyOptionalModel(const QString& text);
+    void startOptionalLoops();
+    void readAxisCalibrations();
+    void storeAxisCalibration(int axis);
+    void calibrateOnComputer(int axis, bool checked);
+    void applyReleaseWidgets();
+    bool finishEarlierPaddleSave(bool fromButton);
+    bool readLedImageEarly();
+    void paintEarlyLedImage();
+    void setEarlierEncoderState(int state);
+    void onEarlierEncoderClick();
+    bool loadEarlierEncoderBinding();
+    bool handleEarlierEncoder();
+
+    QBluetoothDeviceDiscoveryAgent discoveryAgent;
+    // Re-arming single shots that a reconnect restarts instead of doubling.
+    QTimer batteryTimer;
+    QTimer scanTimer;
+    bool hasBluetooth = false;
+    tarvo::LedImage earlyLedImage{};
+    bool earlyLedImageRead = false;
+    std::uint8_t encoderSaveInput = 255;
+#endif
 };

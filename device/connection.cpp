@@ -7,6 +7,10 @@
 #include "settings/inputindicators.h"
 #include "ui_mainwindow.h"
 
+#ifdef TARVO_OPTIONAL_SET
+#include "bluetooth/releases.h"
+#endif
+
 #include <QDeadlineTimer>
 #include <QTimer>
 
@@ -65,7 +69,13 @@ void MainWindow::onInit()
     productId = 0;
 
     // A wheel that tarvoctl holds counts as one that cannot be opened: wait and retry.
+#ifdef TARVO_OPTIONAL_SET
+    const WheelOpener::Result opened =
+        WheelOpener::openFirst(deviceHandle, WheelOpener::HeldWheel::Skip,
+                               [](std::uint16_t product) { return tarvo::releaseTriesProductId(product); });
+#else
     const WheelOpener::Result opened = WheelOpener::openFirst(deviceHandle, WheelOpener::HeldWheel::Skip);
+#endif
     if (opened.status == WheelOpener::Result::Status::Opened)
         productId = opened.productId;
     if (productId == 0) {
@@ -80,19 +90,34 @@ void MainWindow::onInit()
     forgetLitInputs(ui->page1);
 
     eventThread.start(QThread::InheritPriority);
+#ifdef TARVO_OPTIONAL_SET
+    const bool ledsEarly = readLedImageEarly();
+#endif
     ui->pbStatus->hide();
 
     identifyModel();
-    readLedColours();
+#ifdef TARVO_OPTIONAL_SET
+    if (ledsEarly)
+        paintEarlyLedImage();
+    else
+#endif
+        readLedColours();
     readPaddleSettings();
     readEncoderPulse();
     readClutchEnable();
     readFirmwareVersion();
     loadEncoderBinding();
+#ifdef TARVO_OPTIONAL_SET
+    readAxisCalibrations();
+#endif
 
     QTimer::singleShot(0, ui->pbS1, SLOT(click()));
+#ifdef TARVO_OPTIONAL_SET
+    startOptionalLoops();
+#else
     if (hasBattery)
         batteryPoll.start(0);
+#endif
 }
 
 void MainWindow::showWaitingScreen()

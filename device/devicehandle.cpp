@@ -107,6 +107,12 @@ int DeviceHandle::send(const tarvo::CommandFrame& frame)
     return sendFeatureReport(frame.data(), frame.size());
 }
 
+void DeviceHandle::setAnswerLength(AnswerLength rule)
+{
+    std::lock_guard<FifoLock> lock(m_mutex);
+    m_answerLength = rule;
+}
+
 DeviceHandle::ExchangeResult DeviceHandle::exchange(tarvo::AnswerBuffer& buffer)
 {
     std::lock_guard<FifoLock> lock(m_mutex);
@@ -114,7 +120,13 @@ DeviceHandle::ExchangeResult DeviceHandle::exchange(tarvo::AnswerBuffer& buffer)
         return ExchangeResult::NoDevice;
     if (m_device->sendFeatureReport(buffer.data(), tarvo::kFrameSize) < 0)
         return ExchangeResult::Failed;
-    if (m_device->getFeatureReport(buffer.data(), tarvo::kAnswerSize) < 0)
+    std::size_t length = tarvo::kAnswerSize;
+    if (m_answerLength) {
+        length = m_answerLength(buffer);
+        // Whatever a device left in byte 0, the read names the report again.
+        buffer[0] = tarvo::kFeatureReportId;
+    }
+    if (m_device->getFeatureReport(buffer.data(), length) < 0)
         return ExchangeResult::Failed;
     return ExchangeResult::Answered;
 }

@@ -52,6 +52,11 @@ public:
     int sendFeatureReport(const std::uint8_t* data, std::size_t length);
     int getFeatureReport(std::uint8_t* data, std::size_t length);
 
+    // How many bytes a query's answer is read with, from the query in the buffer; null (the
+    // default) reads kAnswerSize. Set once at start, before any open.
+    using AnswerLength = std::size_t (*)(const tarvo::AnswerBuffer& query);
+    void setAnswerLength(AnswerLength rule);
+
     int send(const tarvo::CommandFrame& frame);
     // Sends the first 20 bytes of the buffer and reads the 21-byte answer back into it,
     // with no other call on the device in between.
@@ -76,6 +81,7 @@ private:
 
     mutable FifoLock m_mutex;
     HidBackend* m_backend = nullptr;
+    AnswerLength m_answerLength = nullptr;
     std::unique_ptr<HidDevice> m_device;
     std::unique_ptr<WheelLock> m_lock;
 };

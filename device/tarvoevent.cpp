@@ -18,6 +18,8 @@ void TarvoEvent::run()
         if (isInterruptionRequested())
             break;
         if (!deviceHandle.isOpen()) {
+            if (m_reportsEveryEnd)
+                break;
             // Closed elsewhere: nothing of ours to close or report on.
             emit deviceDisconnect();
             return;
@@ -33,6 +35,13 @@ void TarvoEvent::run()
         emit eventTrigger(QByteArray(reinterpret_cast<const char*>(buffer.data()) + 1, int(buffer.size()) - 1));
     }
 
+    if (m_reportsEveryEnd) {
+        QThread::msleep(50);
+        if (deviceHandle.isOpen())
+            deviceHandle.close();
+        emit deviceDisconnect();
+        return;
+    }
     if (deviceHandle.isOpen())
         deviceHandle.close();
     if (!isInterruptionRequested())

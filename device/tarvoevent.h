@@ -10,6 +10,11 @@ class TarvoEvent : public QThread
 {
     Q_OBJECT
 
+public:
+    // The earlier releases' end: after any end, a stop request included, wait 50 ms, close the
+    // handle if it is open and emit deviceDisconnect(), without a log line. Set before start().
+    void setReportsEveryEnd(bool on) { m_reportsEveryEnd = on; }
+
 signals:
     // The 16 bytes that follow the report id.
     void eventTrigger(QByteArray report);
@@ -17,4 +22,7 @@ signals:
 
 protected:
     void run() override;
+
+private:
+    bool m_reportsEveryEnd = false;
 };

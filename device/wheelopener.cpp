@@ -16,12 +16,15 @@ bool isWheelProduct(std::uint16_t productId)
 
 } // namespace
 
-WheelOpener::Result WheelOpener::openFirst(DeviceHandle& handle, HeldWheel held)
+WheelOpener::Result WheelOpener::openFirst(DeviceHandle& handle, HeldWheel held,
+                                           const std::function<bool(std::uint16_t)>& tries)
 {
     handle.close();
     HidBackend* backend = handle.backend();
     Result result;
     for (const std::uint16_t product : tarvo::kProductIds) {
+        if (tries && !tries(product))
+            continue;
         std::unique_ptr<WheelLock> lock;
         const std::string key = backend ? backend->lockKey(tarvo::kVendorId, product) : std::string();
         if (!key.empty()) {

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 
 // Opens the first wheel that answers, vendor 7e57 and the product ids in their order,
 // taking the lock between TarvoSet programs on the way (device/wheellock.h).
@@ -24,7 +25,8 @@ public:
     };
 
     // Closes any open device first. On success the handle keeps the lock until it closes.
-    static Result openFirst(DeviceHandle& handle, HeldWheel held);
+    // tries, when given, picks the product ids to try (an earlier release knew fewer).
+    static Result openFirst(DeviceHandle& handle, HeldWheel held, const std::function<bool(std::uint16_t)>& tries = {});
     // A sentence telling why a wheel of the vendor that is present could not be opened:
     // no permission to open its hidraw node (with the fix); empty when there is nothing to say.
     static QString permissionProblem(HidBackend* backend);

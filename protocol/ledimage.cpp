@@ -20,12 +20,17 @@ std::uint8_t ledCodeForLevel(std::uint8_t v)
     return static_cast<std::uint8_t>(it - LEVELS.begin());
 }
 
-LedImage packLedImage(const LedLevels& levels)
+std::uint8_t ledCodeForLevel(std::uint8_t v, LedEncoding encoding)
+{
+    return encoding == LedEncoding::UpperBits ? static_cast<std::uint8_t>(v >> 4) : ledCodeForLevel(v);
+}
+
+LedImage packLedImage(const LedLevels& levels, LedEncoding encoding)
 {
     LedImage image{};
     for (std::size_t i = 0; i < kLedImageSize; ++i) {
-        const std::uint8_t low = ledCodeForLevel(levels[2 * i]);
-        const std::uint8_t high = ledCodeForLevel(levels[2 * i + 1]);
+        const std::uint8_t low = ledCodeForLevel(levels[2 * i], encoding);
+        const std::uint8_t high = ledCodeForLevel(levels[2 * i + 1], encoding);
         image[i] = static_cast<std::uint8_t>(low | (high << 4));
     }
     return image;
@@ -53,9 +58,9 @@ LedBlockReport ledBlockReport(const LedImage& image, int block)
     return report;
 }
 
-std::array<LedBlockReport, kLedBlocks> ledBlockReportsInWriteOrder(const LedLevels& levels)
+std::array<LedBlockReport, kLedBlocks> ledBlockReportsInWriteOrder(const LedLevels& levels, LedEncoding encoding)
 {
-    const LedImage image = packLedImage(levels);
+    const LedImage image = packLedImage(levels, encoding);
     std::array<LedBlockReport, kLedBlocks> reports{};
     for (std::size_t i = 0; i < kLedBlocks; ++i)
         reports[i] = ledBlockReport(image, kLedBlockWriteOrder[i]);

@@ -181,17 +181,25 @@ using LedLevels = std::array<std::uint8_t, kLedLevels>;
 using LedImage = std::array<std::uint8_t, kLedImageSize>;
 using LedBlockReport = std::array<std::uint8_t, kFrameSize>;
 
+// How a level becomes a 4-bit code when sent.
+enum class LedEncoding {
+    NearestAbove, // the smallest code whose level is not below the component
+    UpperBits, // the component's upper four bits (the earlier releases)
+};
+
 // Smallest code whose level is not below v.
 std::uint8_t ledCodeForLevel(std::uint8_t v);
+std::uint8_t ledCodeForLevel(std::uint8_t v, LedEncoding encoding);
 // Level 2i in the low nibble of byte i, level 2i+1 in the high nibble.
-LedImage packLedImage(const LedLevels& levels);
+LedImage packLedImage(const LedLevels& levels, LedEncoding encoding = LedEncoding::NearestAbove);
 LedLevels unpackLedImage(const LedImage& image);
 // Output report 03 n followed by image bytes 18n..18n+17. A block outside 0..3 gives
 // 03 00 and zeros.
 LedBlockReport ledBlockReport(const LedImage& image, int block);
 // The four output reports of one LED write, encoded and packed, in the order they
 // are written (kLedBlockWriteOrder).
-std::array<LedBlockReport, kLedBlocks> ledBlockReportsInWriteOrder(const LedLevels& levels);
+std::array<LedBlockReport, kLedBlocks> ledBlockReportsInWriteOrder(const LedLevels& levels,
+                                                                   LedEncoding encoding = LedEncoding::NearestAbove);
 // Copies answer bytes 2-19 of a block query into the image; a block outside 0..3
 // changes nothing.
 void storeLedBlockAnswer(LedImage& image, int block, const AnswerBuffer& answer);

@@ -9,6 +9,9 @@ TARVO_PACKAGES=(
     # The Debian package and its checks.
     dpkg-dev file lintian desktop-file-utils appstream bash-completion
     clang libclang-rt-14-dev # the fuzz targets (libFuzzer)
+    # The optional feature set: Qt Bluetooth, and the registry test cross-compiled with
+    # mingw-w64 and run under Wine.
+    qt6-connectivity-dev g++-mingw-w64-x86-64-posix wine64
 )
 
 tarvo_install_dependencies() {

@@ -61,6 +61,10 @@ void MainWindow::onJoystickEvent(QByteArray report)
     if (releasedInputs.isEmpty())
         return;
 
+#ifdef TARVO_OPTIONAL_SET
+    if (handleEarlierEncoder())
+        return;
+#endif
     // Releases rather than presses, so that each detent of an encoder counts once.
     if (encoderBindState == 1) {
         if (const EncoderPair* pair = encoderPairOf(releasedInputs.first())) {

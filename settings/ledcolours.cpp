@@ -10,6 +10,10 @@
 #include "settings/ledslottables.h"
 #include "ui_mainwindow.h"
 
+#ifdef TARVO_OPTIONAL_SET
+#include "bluetooth/releases.h"
+#endif
+
 #include <QColor>
 #include <QLoggingCategory>
 #include <QPushButton>
@@ -114,9 +118,18 @@ bool MainWindow::sendLedColours(bool save)
 
     // Every frame goes out even after a failure, as a live send does; a save reports whether all arrived.
     bool ok = deviceHandle.isOpen();
-    if (table && table->lamps)
+    bool lamps = table && table->lamps;
+#ifdef TARVO_OPTIONAL_SET
+    lamps = lamps && !tarvo::releaseHas(tarvo::Difference::NoAuxLamps);
+#endif
+    if (lamps)
         ok = sendAuxLamps(save) && ok;
-    for (const tarvo::LedBlockReport& report : tarvo::ledBlockReportsInWriteOrder(levels))
+    tarvo::LedEncoding encoding = tarvo::LedEncoding::NearestAbove;
+#ifdef TARVO_OPTIONAL_SET
+    if (tarvo::releaseHas(tarvo::Difference::UpperBitsLedCodes))
+        encoding = tarvo::LedEncoding::UpperBits;
+#endif
+    for (const tarvo::LedBlockReport& report : tarvo::ledBlockReportsInWriteOrder(levels, encoding))
         ok = deviceHandle.write(report.data(), report.size()) >= 0 && ok;
     if (save)
         ok = deviceHandle.send(tarvo::ledCommitFrame()) >= 0 && ok;

@@ -11,6 +11,10 @@
 #include "settings/preferencekeys.h"
 #include "ui_mainwindow.h"
 
+#ifdef TARVO_OPTIONAL_SET
+#include "bluetooth/releases.h"
+#endif
+
 #include <QSettings>
 #include <QSignalBlocker>
 #include <QStringList>
@@ -49,6 +53,10 @@ void placeAt(QWidget* widget, tarvo::Point at, bool shown)
 // answer, it has none.
 bool wheelConfirmsAuxLamps()
 {
+#ifdef TARVO_OPTIONAL_SET
+    if (tarvo::releaseHas(tarvo::Difference::NoAuxLamps))
+        return false;
+#endif
     tarvo::AnswerBuffer buffer = tarvo::queryFrame(tarvo::QuerySelector::AuxLamps);
     if (deviceHandle.exchange(buffer) != DeviceHandle::ExchangeResult::Answered)
         return false;
@@ -114,6 +122,10 @@ void MainWindow::applyModel(const QString& text)
     for (const tarvo::ModelInfo& model : tarvo::kModels) {
         if (!tarvo::modelMatches(model, text))
             continue;
+#ifdef TARVO_OPTIONAL_SET
+        if (!tarvo::releaseKnowsModel(model.key))
+            continue;
+#endif
 
         if (model.title) {
             ui->lbIcon->move(model.titleIconX, ui->lbIcon->y());
@@ -169,7 +181,11 @@ void MainWindow::applyModel(const QString& text)
                 ui->cbShifter->setChecked(false);
             } else {
                 QSettings settings(tarvo::preferences::organisation(), tarvo::preferences::application());
-                ui->cbShifter->setChecked(settings.value(tarvo::preferences::extraShifterKey(), false).toBool());
+                bool kept = settings.value(tarvo::preferences::extraShifterKey(), false).toBool();
+#ifdef TARVO_OPTIONAL_SET
+                kept = kept && !tarvo::releaseHas(tarvo::Difference::NoExtraShifterPreference);
+#endif
+                ui->cbShifter->setChecked(kept);
             }
             if (model.extraShifter == tarvo::ExtraShifter::FromSettingBoxShown)
                 ui->cbShifter->show();
@@ -185,4 +201,7 @@ void MainWindow::applyModel(const QString& text)
 
         hasBattery = model.hasBattery;
     }
+#ifdef TARVO_OPTIONAL_SET
+    applyOptionalModel(text);
+#endif
 }

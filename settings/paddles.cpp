@@ -49,6 +49,10 @@ void MainWindow::onSavePageP()
         ui->hsBite->setStatusTip(QString::number(mode));
     }
 
+#ifdef TARVO_OPTIONAL_SET
+    if (finishEarlierPaddleSave(fromButton))
+        return;
+#endif
     // Without an answer the wheel's switch is unknown, and "saved" could be untrue.
     tarvo::AnswerBuffer buffer =
         tarvo::queryFrame(tarvo::QuerySelector::Parameter, std::uint8_t(tarvo::Parameter::ClutchEnable));

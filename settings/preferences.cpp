@@ -2,6 +2,10 @@
 #include "app/mainwindow.h"
 #include "settings/preferencekeys.h"
 
+#ifdef TARVO_OPTIONAL_SET
+#include "bluetooth/releases.h"
+#endif
+
 #include <QSettings>
 
 using tarvo::preferences::encoderDownKey;
@@ -15,6 +19,10 @@ constexpr std::uint8_t kNoInput = 255;
 
 void MainWindow::loadEncoderBinding()
 {
+#ifdef TARVO_OPTIONAL_SET
+    if (loadEarlierEncoderBinding())
+        return;
+#endif
     QSettings settings(tarvo::preferences::organisation(), tarvo::preferences::application());
     // A value that is not a number reads as 0, like any toUInt() failure.
     encoderUpInput = std::uint8_t(settings.value(encoderUpKey(modelName), kNoInput).toUInt() & 0xFF);

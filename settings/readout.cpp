@@ -11,6 +11,10 @@
 #include "settings/ledslottables.h"
 #include "ui_mainwindow.h"
 
+#ifdef TARVO_OPTIONAL_SET
+#include "bluetooth/releases.h"
+#endif
+
 #include <QColor>
 #include <QPushButton>
 #include <QTimer>
@@ -73,7 +77,11 @@ void MainWindow::readLedColours()
         }
     }
 
-    if (list->lamps) {
+    bool lamps = list->lamps;
+#ifdef TARVO_OPTIONAL_SET
+    lamps = lamps && !tarvo::releaseHas(tarvo::Difference::NoAuxLamps);
+#endif
+    if (lamps) {
         tarvo::writeQueryHeader(buffer, tarvo::QuerySelector::AuxLamps);
         if (askWheel(buffer)) {
             const tarvo::AuxLamps lamps = tarvo::auxLampsAnswer(buffer).lamps;
@@ -131,11 +139,21 @@ void MainWindow::readEncoderPulse()
 
 void MainWindow::readClutchEnable()
 {
+#ifdef TARVO_OPTIONAL_SET
+    if (tarvo::releaseHas(tarvo::Difference::NoClutchSwitch))
+        return;
+#endif
     tarvo::AnswerBuffer buffer =
         tarvo::queryFrame(tarvo::QuerySelector::Parameter, std::uint8_t(tarvo::Parameter::ClutchEnable));
     clutchKnown = askWheel(buffer);
-    if (clutchKnown)
-        ui->cbClutch->setChecked(tarvo::clutchEnabledAnswer(buffer));
+    if (clutchKnown) {
+        bool enabled = tarvo::clutchEnabledAnswer(buffer);
+#ifdef TARVO_OPTIONAL_SET
+        if (tarvo::releaseHas(tarvo::Difference::ClutchMinusOneEnabled))
+            enabled = enabled || tarvo::parameterValueSigned(buffer) == -1;
+#endif
+        ui->cbClutch->setChecked(enabled);
+    }
     QTimer::singleShot(0, this, SLOT(onClutchStatus()));
 }
 

@@ -54,4 +54,18 @@ public:
     static QTimer& batteryPoll(MainWindow& w) { return w.batteryPoll; }
     static InputScreen* inputScreen(MainWindow& w) { return w.inputScreen; }
     static QNetworkAccessManager& networkManager(MainWindow& w) { return w.networkManager; }
+#ifdef TARVO_OPTIONAL_SET
+    static bool& hasBluetooth(MainWindow& w)
+    {
+        return w.hasBluetooth;
+    }
+    static QTimer& scanTimer(MainWindow& w)
+    {
+        return w.scanTimer;
+    }
+    static QTimer& batteryTimer(MainWindow& w)
+    {
+        return w.batteryTimer;
+    }
+#endif
 };
