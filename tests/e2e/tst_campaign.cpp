@@ -458,7 +458,7 @@ QString TestCampaign::runPoint(Bench& b, int index)
     }
     // A reconnect still under way from the last point would take this point's calls: start once
     // the wheel has been quiet for a moment.
-    QTest::qWaitFor(
+    (void)QTest::qWaitFor(
         [&] {
             const qint64 size = b.traceSize();
             QTest::qWait(250);
