@@ -456,6 +456,15 @@ QString TestCampaign::runPoint(Bench& b, int index)
         break;
     }
     }
+    // A reconnect still under way from the last point would take this point's calls: start once
+    // the wheel has been quiet for a moment.
+    (void)QTest::qWaitFor(
+        [&] {
+            const qint64 size = b.traceSize();
+            QTest::qWait(250);
+            return b.traceSize() == size;
+        },
+        10000);
     flashBefore = b.flash();
     const int moment = 1 + int(random.bounded(calls + 1));
     where += QString(", %1 x%2 at call %3").arg(campaign::faultName(fault)).arg(count).arg(moment);
