@@ -18,7 +18,8 @@ std::optional<int> integer(const QJsonValue& value, int low, int high)
     if (!value.isDouble())
         return std::nullopt;
     const double number = value.toDouble();
-    if (number != double(qint64(number)) || number < low || number > high)
+    // The range first: converting a double beyond any integer's range is undefined.
+    if (!(number >= low && number <= high) || number != double(qint64(number)))
         return std::nullopt;
     return int(number);
 }
