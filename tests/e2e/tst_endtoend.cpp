@@ -1,5 +1,6 @@
 // The built program, run as a user or a script would: a virtual wheel, a trace file and the
 // control socket. Each case runs it under a name of its own so that guards never collide.
+#include "support/controlsocket.h"
 #include "tracefile.h"
 
 #include <QFile>
@@ -14,25 +15,6 @@ namespace {
 QString programPath()
 {
     return qEnvironmentVariable("TARVOSET_EXE");
-}
-
-// One command line to the wheel's control socket; the answer line without its newline.
-QString command(const QString& socketName, const QString& line)
-{
-    QLocalSocket socket;
-    socket.connectToServer(socketName);
-    if (!socket.waitForConnected(2000))
-        return QStringLiteral("<no connection>");
-    socket.write(line.toUtf8() + '\n');
-    socket.waitForBytesWritten(1000);
-    QByteArray answer;
-    QElapsedTimer clock;
-    clock.start();
-    while (!answer.contains('\n') && clock.elapsed() < 3000) {
-        if (socket.waitForReadyRead(100))
-            answer += socket.readAll();
-    }
-    return QString::fromUtf8(answer).trimmed();
 }
 
 bool traceHas(const QString& path, const QString& kind, const QString& data, int result)
@@ -91,19 +73,19 @@ void TestEndToEnd::connectsTracesAndLosesTheWheel()
     QTRY_VERIFY_WITH_TIMEOUT(traceHas(trace, "send-feature", "020b0d00", 20), 5000);
     QTRY_VERIFY_WITH_TIMEOUT(
         traceHas(trace, "get-feature", "020d" + QString::fromLatin1(QByteArray("KTR2").toHex()), 21), 5000);
-    QTRY_COMPARE_WITH_TIMEOUT(command(control, "state").left(1), QStringLiteral("{"), 5000);
-    const QJsonObject state = QJsonDocument::fromJson(command(control, "state").toUtf8()).object();
+    QTRY_COMPARE_WITH_TIMEOUT(controlCommand(control, "state").left(1), QStringLiteral("{"), 5000);
+    const QJsonObject state = QJsonDocument::fromJson(controlCommand(control, "state").toUtf8()).object();
     QCOMPARE(state.value("model").toString(), QStringLiteral("KTR2"));
     QCOMPARE(state.value("productId").toString(), QStringLiteral("2007"));
     QCOMPARE(state.value("connected").toBool(), true);
 
     // An input report crosses the link as a read line.
-    QCOMPARE(command(control, "input 00080010" + QString(24, QLatin1Char('0'))), QStringLiteral("ok"));
+    QCOMPARE(controlCommand(control, "input 00080010" + QString(24, QLatin1Char('0'))), QStringLiteral("ok"));
     QTRY_VERIFY_WITH_TIMEOUT(traceHas(trace, "read", "0100080010", 17), 10000);
 
     // Unplugged: the handle is closed and every id is tried again at once.
     const int opensBefore = linesOfKind(readTrace(trace), "open").size();
-    QCOMPARE(command(control, "unplug"), QStringLiteral("ok"));
+    QCOMPARE(controlCommand(control, "unplug"), QStringLiteral("ok"));
     QTRY_VERIFY_WITH_TIMEOUT(traceHas(trace, "close", "-", 0), 10000);
     QTRY_VERIFY_WITH_TIMEOUT(linesOfKind(readTrace(trace), "open").size() >= opensBefore + 7, 10000);
     const QList<TraceLine> opens = linesOfKind(readTrace(trace), "open");
@@ -112,9 +94,9 @@ void TestEndToEnd::connectsTracesAndLosesTheWheel()
     // At once, by the program's own clock: well before the 3000 ms retry delay.
     const double reopenAfter = opens[opensBefore].time - linesOfKind(readTrace(trace), "close").last().time;
     QVERIFY2(reopenAfter < 2000, qPrintable(QString::number(reopenAfter)));
-    QVERIFY(command(control, "error-please").startsWith(QStringLiteral("error: ")));
+    QVERIFY(controlCommand(control, "error-please").startsWith(QStringLiteral("error: ")));
 
-    QCOMPARE(command(control, "plug"), QStringLiteral("ok"));
+    QCOMPARE(controlCommand(control, "plug"), QStringLiteral("ok"));
     QTRY_VERIFY_WITH_TIMEOUT(linesOfKind(readTrace(trace), "open").last().result == 1, 10000);
 
     for (const TraceLine& line : readTrace(trace))
