@@ -118,6 +118,8 @@ private:
 
     // Paddles, clutch and bite point (settings/paddles.cpp)
     std::uint8_t paddleModeValue() const;
+    // A released input of the bound encoder moves the bite point one step and sends it live.
+    void stepBitePointByEncoder();
     // The send's result; -1 when no wheel is open.
     int sendPaddleSettings(bool save);
     void setEncoderBindState(int state);

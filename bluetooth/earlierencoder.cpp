@@ -110,14 +110,7 @@ bool MainWindow::handleEarlierEncoder()
             setEarlierEncoderState(Bound);
         }
     } else if (encoderBindState == Bound) {
-        if (releasedInputs.contains(int(encoderUpInput))) {
-            ui->hsBite->setValue(ui->hsBite->value() + 1);
-            sendPaddleSettings(false);
-        }
-        if (releasedInputs.contains(int(encoderDownInput))) {
-            ui->hsBite->setValue(ui->hsBite->value() - 1);
-            sendPaddleSettings(false);
-        }
+        stepBitePointByEncoder();
         if (releasedInputs.contains(int(encoderSaveInput)))
             onSavePageP();
     }

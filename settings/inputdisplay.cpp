@@ -75,14 +75,19 @@ void MainWindow::onJoystickEvent(QByteArray report)
             sendPaddleSettings(false);
         }
     } else if (encoderBindState == 2) {
-        // At the slider's ends the value stays put, but the frame still goes out.
-        if (releasedInputs.contains(int(encoderUpInput))) {
-            ui->hsBite->setValue(ui->hsBite->value() + 1);
-            sendPaddleSettings(false);
-        }
-        if (releasedInputs.contains(int(encoderDownInput))) {
-            ui->hsBite->setValue(ui->hsBite->value() - 1);
-            sendPaddleSettings(false);
-        }
+        stepBitePointByEncoder();
+    }
+}
+
+void MainWindow::stepBitePointByEncoder()
+{
+    // At the slider's ends the value stays put, but the frame still goes out.
+    if (releasedInputs.contains(int(encoderUpInput))) {
+        ui->hsBite->setValue(ui->hsBite->value() + 1);
+        sendPaddleSettings(false);
+    }
+    if (releasedInputs.contains(int(encoderDownInput))) {
+        ui->hsBite->setValue(ui->hsBite->value() - 1);
+        sendPaddleSettings(false);
     }
 }
