@@ -137,7 +137,8 @@ void MainWindow::applyReleaseWidgets()
         // A caption "CLUTCHES" where the toggle began, and the toggle, now "ENABLE", beside it.
         auto* caption = new QLabel(tr("CLUTCHES"), ui->cbClutch->parentWidget());
         caption->setObjectName(QStringLiteral("lbLShT_3"));
-        caption->setFont(ui->cbClutch->font());
+        // Styled as the other captions of the page; the window's own style would draw it dark on dark.
+        caption->setStyleSheet(ui->lbLShT->styleSheet());
         caption->setGeometry(ui->cbClutch->x(), ui->cbClutch->y(), 100, ui->cbClutch->height());
         ui->cbClutch->setGeometry(ui->cbClutch->x() + 110, ui->cbClutch->y(), ui->cbClutch->width() - 110,
                                   ui->cbClutch->height());

@@ -52,6 +52,7 @@ constexpr DifferenceRow kDifferences[] = {
     {Difference::NoEncoderBinding,      kV113Down},
     {Difference::NoPreferences,         releaseBit(Release::V114N) | kV113Down},
     {Difference::NoExtraShifterPreference, kV114Down},
+    {Difference::ExtraShiftersWithoutToggle, kV114},
     {Difference::InputThreadReportsEveryEnd, kV113Down},
 };
 // clang-format on

@@ -41,6 +41,7 @@ enum class Difference {
     NoEncoderBinding, // no encoder binding at all
     NoPreferences, // nothing is kept on the computer
     NoExtraShifterPreference, // the extra-shifter choice is not kept
+    ExtraShiftersWithoutToggle, // no extra-shifter toggle: a model that has the rows always shows them
     InputThreadReportsEveryEnd, // the input thread's end: 50 ms wait, always deviceDisconnect(), no log
 };
 

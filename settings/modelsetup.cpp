@@ -184,6 +184,8 @@ void MainWindow::applyModel(const QString& text)
                 bool kept = settings.value(tarvo::preferences::extraShifterKey(), false).toBool();
 #ifdef TARVO_OPTIONAL_SET
                 kept = kept && !tarvo::releaseHas(tarvo::Difference::NoExtraShifterPreference);
+                // Before the toggle existed, a wheel with extra shifters always had their rows.
+                kept = kept || tarvo::releaseHas(tarvo::Difference::ExtraShiftersWithoutToggle);
 #endif
                 ui->cbShifter->setChecked(kept);
             }

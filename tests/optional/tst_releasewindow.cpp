@@ -4,6 +4,7 @@
 #include "ui_mainwindow.h"
 
 #include <QGroupBox>
+#include <QSettings>
 #include <QTest>
 
 using tarvo::Release;
@@ -19,6 +20,8 @@ private slots:
     void shell();
     void shifterPrompt_data();
     void shifterPrompt();
+    void extraShifterRows_data();
+    void extraShifterRows();
 };
 
 namespace {
@@ -69,6 +72,7 @@ void TestReleaseWindow::widgets_data()
 
     row("1.14s clutch box", Release::V114S, "groupBox", "title", "CLUTCH BIT POINT");
     row("1.14s caption", Release::V114S, "lbLShT_3", "text", "CLUTCHES");
+    row("1.14s caption readable", Release::V114S, "lbLShT_3", "foreground", "#ffffff");
     row("1.14s clutch toggle", Release::V114S, "cbClutch", "text", "ENABLE");
     row("1.14s extra shifter toggle", Release::V114S, "cbShifter", "absent", "");
     row("1.14s extra shifter", Release::V114S, "pbBearExLCa", "present", "");
@@ -106,12 +110,16 @@ void TestReleaseWindow::widgets()
     tarvo::setActiveRelease(Release::V120);
     auto* found = w.findChild<QWidget*>(widget);
     QVERIFY2(found, qPrintable(widget));
-    if (property == QLatin1String("absent"))
+    if (property == QLatin1String("absent")) {
         QVERIFY(absent(w, found));
-    else if (property == QLatin1String("present"))
+    } else if (property == QLatin1String("foreground")) {
+        found->ensurePolished();
+        QCOMPARE(found->palette().color(found->foregroundRole()).name(), expected);
+    } else if (property == QLatin1String("present")) {
         QVERIFY(!absent(w, found));
-    else
+    } else {
         QCOMPARE(found->property(property.toLatin1().constData()).toString(), expected);
+    }
 }
 
 void TestReleaseWindow::shell_data()
@@ -176,6 +184,29 @@ void TestReleaseWindow::shifterPrompt()
     w.ui()->pbBearRCa->click();
     QCOMPARE(w.ui()->pbBearLCa->text(), left);
     QCOMPARE(w.ui()->pbBearRCa->text(), right);
+}
+
+void TestReleaseWindow::extraShifterRows_data()
+{
+    QTest::addColumn<int>("release");
+    QTest::addColumn<int>("boxHeight"); // 191 reveals the two extra rows
+    // 1.15 keeps the choice (off here); 1.14 has the rows but no toggle; 1.13 has neither.
+    QTest::newRow("1.15") << int(Release::V115) << 111;
+    QTest::newRow("1.14s") << int(Release::V114S) << 191;
+    QTest::newRow("1.14n") << int(Release::V114N) << 191;
+    QTest::newRow("1.13") << int(Release::V113) << 111;
+}
+
+void TestReleaseWindow::extraShifterRows()
+{
+    QFETCH(int, release);
+    QFETCH(int, boxHeight);
+    QSettings(QStringLiteral("Tarvo"), QStringLiteral("TarvoSet")).clear();
+    OptionalWindow w(Release(release), QStringLiteral("QLN5"));
+    QVERIFY(w.waitConnected());
+    QCOMPARE(w.ui()->gpShifter->height(), boxHeight);
+    // Showing the rows is no choice of the user's, so nothing is kept for the next start.
+    QVERIFY(!QSettings(QStringLiteral("Tarvo"), QStringLiteral("TarvoSet")).contains(QStringLiteral("EXTRA_SHIFTER")));
 }
 
 QTEST_MAIN(TestReleaseWindow)

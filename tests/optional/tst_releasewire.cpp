@@ -162,8 +162,9 @@ void TestReleaseWire::preferences_data()
 
     QTest::newRow("1.20") << int(Release::V120) << true << 2;
     QTest::newRow("1.15") << int(Release::V115) << true << 3;
-    QTest::newRow("1.14s") << int(Release::V114S) << false << 3;
-    QTest::newRow("1.14n") << int(Release::V114N) << false << 0;
+    // 1.14 has no toggle and shows the rows whatever is kept.
+    QTest::newRow("1.14s") << int(Release::V114S) << true << 3;
+    QTest::newRow("1.14n") << int(Release::V114N) << true << 0;
     QTest::newRow("1.13") << int(Release::V113) << false << 0;
     QTest::newRow("1.12") << int(Release::V112) << false << 0;
 }
