@@ -122,6 +122,7 @@ private:
     void stepBitePointByEncoder();
     // The send's result; -1 when no wheel is open.
     int sendPaddleSettings(bool save);
+    bool refreshStaleCalibration();
     void setEncoderBindState(int state);
     struct PaddleBounds
     {
@@ -167,6 +168,9 @@ private:
     // A paddle's bounds from before its calibration, for one that ends without a reading.
     PaddleBounds calLeftBefore;
     PaddleBounds calRightBefore;
+    // A paddle's calibration words above are not the open wheel's: its paddle readout failed.
+    bool calLeftStale = false;
+    bool calRightStale = false;
     // The wheel's clutch switch was read at this connection (or saved since): closing may store cbClutch.
     bool clutchKnown = false;
     QString modelName;

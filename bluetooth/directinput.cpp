@@ -44,6 +44,7 @@ void MainWindow::readAxisCalibrations()
         if (intoRecord) {
             (axis == kLeftAxis ? calLeftMin : calRightMin) = range.minimum;
             (axis == kLeftAxis ? calLeftMax : calRightMax) = range.maximum;
+            (axis == kLeftAxis ? calLeftStale : calRightStale) = false;
         }
         (axis == kLeftAxis ? ui->pgAdcL : ui->pgAdcR)->setRange(int(range.minimum), int(range.maximum));
     }

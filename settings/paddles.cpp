@@ -128,6 +128,9 @@ void MainWindow::calibratePaddle(bool checked, QPushButton* button, std::uint32_
     if (min > max) {
         min = before.min;
         max = before.max;
+    } else {
+        // Learned on this wheel, so its own whatever the readout said.
+        (button == ui->pbCalL ? calLeftStale : calRightStale) = false;
     }
     sendPaddleSettings(true);
 }
@@ -155,7 +158,7 @@ std::uint8_t MainWindow::paddleModeValue() const
 
 int MainWindow::sendPaddleSettings(bool save)
 {
-    if (!deviceHandle.isOpen())
+    if (!deviceHandle.isOpen() || !refreshStaleCalibration())
         return -1;
     // A paddle still calibrating may have had no reading since its reset; its tracking
     // bounds must not reach the flash, so a saved frame carries its earlier ones.
@@ -172,6 +175,34 @@ int MainWindow::sendPaddleSettings(bool save)
     calibration.leftMin = std::uint16_t(left.min);
     // Live sends are fire-and-forget; the wheel's state is read back on the next connection.
     return deviceHandle.send(tarvo::paddleSettingsFrame(paddleModeValue(), save, calibration));
+}
+
+bool MainWindow::refreshStaleCalibration()
+{
+    // After a failed readout the words are the last wheel's or the form's, and a frame carrying
+    // them would overwrite this wheel's calibration; ask again, and send nothing without an answer.
+    if (!calLeftStale && !calRightStale)
+        return true;
+    tarvo::AnswerBuffer buffer = tarvo::queryFrame(tarvo::QuerySelector::PaddleSettings);
+    if (deviceHandle.exchange(buffer) != DeviceHandle::ExchangeResult::Answered)
+        return false;
+    const tarvo::PaddleCalibration wheel = tarvo::paddleSettingsAnswer(buffer).calibration;
+    // A paddle being calibrated keeps what it is learning; only its fallback is the wheel's.
+    const auto take = [](bool& stale, const QPushButton* button, std::uint32_t& min, std::uint32_t& max,
+                         PaddleBounds& before, PaddleBounds fromWheel) {
+        if (!stale)
+            return;
+        if (button->isChecked()) {
+            before = fromWheel;
+        } else {
+            min = fromWheel.min;
+            max = fromWheel.max;
+        }
+        stale = false;
+    };
+    take(calLeftStale, ui->pbCalL, calLeftMin, calLeftMax, calLeftBefore, {wheel.leftMin, wheel.leftMax});
+    take(calRightStale, ui->pbCalR, calRightMin, calRightMax, calRightBefore, {wheel.rightMin, wheel.rightMax});
+    return true;
 }
 
 void MainWindow::setEncoderBindState(int state)

@@ -96,9 +96,11 @@ void MainWindow::readPaddleSettings()
     tarvo::AnswerBuffer buffer = tarvo::queryFrame(tarvo::QuerySelector::PaddleSettings);
     if (!askWheel(buffer)) {
         ui->hsBite->setStatusTip(kUnknownMarker);
+        calLeftStale = calRightStale = true;
         return;
     }
     const tarvo::PaddleSettingsAnswer answer = tarvo::paddleSettingsAnswer(buffer);
+    calLeftStale = calRightStale = false;
     ui->hsBite->setStatusTip(QString::number(answer.paddleMode));
 
     // Checking from code sends nothing: only a user's click is connected to a send.

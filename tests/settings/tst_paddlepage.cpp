@@ -255,22 +255,33 @@ void TestPaddlePage::closeAfterFailedReadout_data()
 {
     QTest::addColumn<bool>("paddleUnread");
     QTest::addColumn<bool>("byButton");
+    QTest::addColumn<int>("laterFailures"); // reads failing after the readout's
     QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<QString>("message");
 
     // The page differs from the wheel (mode 50, clutch on) in both; only the user's Save writes.
-    QTest::newRow("paddles unread, closed") << true << false << QStringList{kClutchQuery, clutchWrite(0xff)};
+    // Its paddle frame carries the wheel's own calibration (factory: maxima 4095, minima 0),
+    // asked for again, never the words the window held from before.
+    const QString paddleQuery = frameHex({0x02, 0x0b, 0x0a});
+    const QString wheelCalibration = paddleHex(kMode, 0xef, 4095, 4095, 0, 0);
+    QTest::newRow("paddles unread, closed")
+        << true << false << 0 << QStringList{kClutchQuery, clutchWrite(0xff)} << QString();
     QTest::newRow("paddles unread, saved")
-        << true << true << QStringList{paddle(kMode, 0xef), kClutchQuery, clutchWrite(0xff)};
-    QTest::newRow("clutch unread, closed") << false << false << QStringList{paddle(kMode, 0xef), kClutchQuery};
+        << true << true << 0 << QStringList{paddleQuery, wheelCalibration, kClutchQuery, clutchWrite(0xff)} << kSaved;
+    QTest::newRow("paddles unread twice, saved") << true << true << 1 << QStringList{paddleQuery} << kNotSaved;
+    QTest::newRow("clutch unread, closed")
+        << false << false << 0 << QStringList{paddle(kMode, 0xef), kClutchQuery} << QString();
     QTest::newRow("clutch unread, saved")
-        << false << true << QStringList{paddle(kMode, 0xef), kClutchQuery, clutchWrite(0xff)};
+        << false << true << 0 << QStringList{paddle(kMode, 0xef), kClutchQuery, clutchWrite(0xff)} << kSaved;
 }
 
 void TestPaddlePage::closeAfterFailedReadout()
 {
     QFETCH(bool, paddleUnread);
     QFETCH(bool, byButton);
+    QFETCH(int, laterFailures);
     QFETCH(QStringList, expected);
+    QFETCH(QString, message);
 
     // One read of the readout fails; the page keeps what it showed before.
     p.ui()->hsBite->setStatusTip(QStringLiteral("50"));
@@ -285,19 +296,20 @@ void TestPaddlePage::closeAfterFailedReadout()
     p.ui()->cbClutch->setChecked(false);
     p.frames();
 
+    p.wheel().failGets(laterFailures);
     if (byButton)
         p.ui()->pbSaveP->click();
     else
         QMetaObject::invokeMethod(&p.window(), "onClose");
     QCOMPARE(p.frames(), expected);
-    QCOMPARE(p.messages(), byButton ? QStringList{kSaved} : QStringList{});
+    QCOMPARE(p.messages(), message.isEmpty() ? QStringList{} : QStringList{message});
 }
 
 void TestPaddlePage::calibration_data()
 {
     // Steps: L+ / L- / R+ / R- check or uncheck a CALIBRATE button; "reset" waits for the
     // 500 ms reset of every running paddle; "feed R L" hands one input report with those
-    // readings; "idle" lets a pending reset timer fire.
+    // readings; "idle" lets a pending reset timer fire; "unread" fails the paddle readout.
     QTest::addColumn<QStringList>("steps");
     QTest::addColumn<QStringList>("expected");
     QTest::addColumn<QList<int>>("bounds"); // rMax lMax rMin lMin, in the flash and the window
@@ -330,6 +342,17 @@ void TestPaddlePage::calibration_data()
         << QStringList{paddleHex(kMode, 0, kRMax, full, kRMin, 0), paddleHex(kMode, 0, full, full, 0, 0),
                        paddle(kMode, 0xef), paddle(kMode, 0xef)}
         << QList<int>{kRMax, kLMax, kRMin, kLMin};
+    // The window's words are not this wheel's: the first frame asks the wheel (factory: maxima
+    // 4095, minima 0) for the other paddle's words and for the fallback of a reading-less end.
+    const QString paddleQuery = frameHex({0x02, 0x0b, 0x0a});
+    QTest::newRow("after a failed readout, readings saved")
+        << QStringList{"unread", "L+", "reset", "feed 0 1000", "feed 0 3000", "L-"}
+        << QStringList{paddleQuery, paddleHex(kMode, 0, 4095, full, 0, 0), paddleHex(kMode, 0xef, 4095, 3000, 0, 1000)}
+        << QList<int>{4095, 3000, 0, 1000};
+    QTest::newRow("after a failed readout, no reading")
+        << QStringList{"unread", "L+", "reset", "L-"}
+        << QStringList{paddleQuery, paddleHex(kMode, 0, 4095, full, 0, 0), paddleHex(kMode, 0xef, 4095, 4095, 0, 0)}
+        << QList<int>{4095, 4095, 0, 0};
 }
 
 void TestPaddlePage::calibration()
@@ -354,6 +377,10 @@ void TestPaddlePage::calibration()
                     && tracking(right, MainWindowProbe::calRightMin(w), MainWindowProbe::calRightMax(w)),
                 5000);
             QTest::qWait(300); // the other paddle's timer, started just after
+        } else if (step == QLatin1String("unread")) {
+            p.wheel().failGets(1);
+            MainWindowProbe::readPaddleSettings(w);
+            p.frames();
         } else if (step == QLatin1String("idle")) {
             QTest::qWait(1000);
         } else {
