@@ -11,6 +11,12 @@ tarvo_install_dependencies
 
 jobs=$(nproc 2>/dev/null || echo 2)
 export QT_QPA_PLATFORM=offscreen
+# Qt wants a private runtime folder, and warns in every test without one (CI runs as root).
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+    XDG_RUNTIME_DIR=$(mktemp -d)
+    export XDG_RUNTIME_DIR
+    trap 'rm -rf "$XDG_RUNTIME_DIR"' EXIT
+fi
 # Keep the per-report input lines out of the test logs.
 export QT_LOGGING_RULES="tarvoset.input.debug=false"
 
