@@ -59,8 +59,11 @@ LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0" \
 UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
     ctest --test-dir build-fuzz --output-on-failure -L fuzz -j "$jobs"
 
-echo "== optional feature set (the tests that differ from the plain build)"
-configure build-optional -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVO_OPTIONAL_SET=ON -DTARVO_BUILD_EXTRAS=OFF \
-    -DTARVO_REQUIRE_WINE_TEST=ON
-cmake --build build-optional -j "$jobs" --target optional_tests
-ctest --test-dir build-optional --output-on-failure -L optional -j "$jobs"
+echo "== optional feature set (the tests that differ from the plain build), under ASan and UBSan"
+configure build-optional-asan -DCMAKE_BUILD_TYPE=Debug -DTARVO_OPTIONAL_SET=ON -DTARVO_BUILD_EXTRAS=OFF \
+    -DTARVO_SANITIZE=address,undefined -DTARVO_REQUIRE_WINE_TEST=ON
+cmake --build build-optional-asan -j "$jobs" --target optional_tests
+ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1" \
+LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0" \
+UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
+    ctest --test-dir build-optional-asan --output-on-failure -L optional -j "$jobs"
