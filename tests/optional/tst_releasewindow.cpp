@@ -4,7 +4,6 @@
 #include "ui_mainwindow.h"
 
 #include <QGroupBox>
-#include <QSettings>
 #include <QTest>
 
 using tarvo::Release;
@@ -20,8 +19,6 @@ private slots:
     void shell();
     void shifterPrompt_data();
     void shifterPrompt();
-    void extraShifterRows_data();
-    void extraShifterRows();
 };
 
 namespace {
@@ -184,29 +181,6 @@ void TestReleaseWindow::shifterPrompt()
     w.ui()->pbBearRCa->click();
     QCOMPARE(w.ui()->pbBearLCa->text(), left);
     QCOMPARE(w.ui()->pbBearRCa->text(), right);
-}
-
-void TestReleaseWindow::extraShifterRows_data()
-{
-    QTest::addColumn<int>("release");
-    QTest::addColumn<int>("boxHeight"); // 191 reveals the two extra rows
-    // 1.15 keeps the choice (off here); 1.14 has the rows but no toggle; 1.13 has neither.
-    QTest::newRow("1.15") << int(Release::V115) << 111;
-    QTest::newRow("1.14s") << int(Release::V114S) << 191;
-    QTest::newRow("1.14n") << int(Release::V114N) << 191;
-    QTest::newRow("1.13") << int(Release::V113) << 111;
-}
-
-void TestReleaseWindow::extraShifterRows()
-{
-    QFETCH(int, release);
-    QFETCH(int, boxHeight);
-    QSettings(QStringLiteral("Tarvo"), QStringLiteral("TarvoSet")).clear();
-    OptionalWindow w(Release(release), QStringLiteral("QLN5"));
-    QVERIFY(w.waitConnected());
-    QCOMPARE(w.ui()->gpShifter->height(), boxHeight);
-    // Showing the rows is no choice of the user's, so nothing is kept for the next start.
-    QVERIFY(!QSettings(QStringLiteral("Tarvo"), QStringLiteral("TarvoSet")).contains(QStringLiteral("EXTRA_SHIFTER")));
 }
 
 QTEST_MAIN(TestReleaseWindow)

@@ -157,36 +157,41 @@ void TestReleaseWire::wire()
 void TestReleaseWire::preferences_data()
 {
     QTest::addColumn<int>("release");
+    QTest::addColumn<bool>("stored"); // the extra-shifter choice kept from before
     QTest::addColumn<bool>("extraShifter");
     QTest::addColumn<int>("encoderState");
 
-    QTest::newRow("1.20") << int(Release::V120) << true << 2;
-    QTest::newRow("1.15") << int(Release::V115) << true << 3;
+    QTest::newRow("1.20") << int(Release::V120) << true << true << 2;
+    QTest::newRow("1.15") << int(Release::V115) << true << true << 3;
     // 1.14 has no toggle and shows the rows whatever is kept.
-    QTest::newRow("1.14s") << int(Release::V114S) << true << 3;
-    QTest::newRow("1.14n") << int(Release::V114N) << true << 0;
-    QTest::newRow("1.13") << int(Release::V113) << false << 0;
-    QTest::newRow("1.12") << int(Release::V112) << false << 0;
+    QTest::newRow("1.14s") << int(Release::V114S) << true << true << 3;
+    QTest::newRow("1.14s, kept off") << int(Release::V114S) << false << true << 3;
+    QTest::newRow("1.14n") << int(Release::V114N) << true << true << 0;
+    QTest::newRow("1.13") << int(Release::V113) << true << false << 0;
+    QTest::newRow("1.12") << int(Release::V112) << true << false << 0;
 }
 
 void TestReleaseWire::preferences()
 {
     QFETCH(int, release);
+    QFETCH(bool, stored);
     QFETCH(bool, extraShifter);
     QFETCH(int, encoderState);
-    {
-        QSettings settings(QStringLiteral("Tarvo"), QStringLiteral("TarvoSet"));
-        settings.clear();
-        settings.setValue(QStringLiteral("EXTRA_SHIFTER"), true);
-        settings.setValue(QStringLiteral("QLN5_ENCODER1"), 2);
-        settings.setValue(QStringLiteral("QLN5_ENCODER2"), 3);
-        settings.setValue(QStringLiteral("QLN5_BUTTON"), 0);
-    }
+    QSettings settings(QStringLiteral("Tarvo"), QStringLiteral("TarvoSet"));
+    settings.clear();
+    settings.setValue(QStringLiteral("EXTRA_SHIFTER"), stored);
+    settings.setValue(QStringLiteral("QLN5_ENCODER1"), 2);
+    settings.setValue(QStringLiteral("QLN5_ENCODER2"), 3);
+    settings.setValue(QStringLiteral("QLN5_BUTTON"), 0);
+    settings.sync();
     // QLN5 takes the extra-shifter choice from the preferences.
     OptionalWindow w(Release(release), QStringLiteral("QLN5"));
     QVERIFY(w.waitConnected());
     QCOMPARE(w.ui()->cbShifter->isChecked(), extraShifter);
     QCOMPARE(MainWindowProbe::encoderBindState(*w.window), encoderState);
+    // What the window sets up by itself is no choice of the user's.
+    settings.sync();
+    QCOMPARE(settings.value(QStringLiteral("EXTRA_SHIFTER")).toBool(), stored);
 }
 
 namespace {
