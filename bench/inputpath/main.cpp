@@ -15,9 +15,11 @@
 // what the program costs is the processor time it takes per second of stream. The feeding
 // thread's own time is left out where the platform can tell it apart.
 #include "app/mainwindow.h"
+#include "app/trayavailability.h"
 #include "device/devicehandle.h"
 #include "settings/inputindicators.h"
 #include "support/mainwindowprobe.h"
+#include "support/privatedesktop.h"
 #include "virtualwheel/virtualwheel.h"
 
 #include <QApplication>
@@ -27,7 +29,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalBlocker>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
 #include <atomic>
@@ -340,6 +341,8 @@ public:
 
     void toTray()
     {
+        // The offscreen platform has no tray, and the window would only be minimised, still painting.
+        TrayAvailability::setForTesting(true);
         QMetaObject::invokeMethod(window.get(), "onMinimize", Qt::DirectConnection);
         runUntil([&] { return !window->isVisible(); }, 5000);
         settle(200);
@@ -498,11 +501,7 @@ bool connectRig(Rig& rig, const QString& model)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Never the user's own preferences.
-    QTemporaryDir configHome;
-    qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());
+    const PrivateDesktop desktop;
 
     QApplication app(argc, argv);
     const int seconds = argc > 1 ? std::clamp(std::atoi(argv[1]), 1, kMaxSequence / 1000) : 5;
