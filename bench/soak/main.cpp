@@ -9,13 +9,13 @@
 // resident memory grew by more than 1 MiB after the first minute.
 #include "app/mainwindow.h"
 #include "device/devicehandle.h"
+#include "support/privatedesktop.h"
 #include "virtualwheel/virtualwheel.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFile>
 #include <QLoggingCategory>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <atomic>
 #include <chrono>
@@ -59,11 +59,7 @@ QByteArray report(long n)
 
 int main(int argc, char* argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The soak must not touch the user's preferences.
-    QTemporaryDir config;
-    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    const PrivateDesktop desktop;
     QApplication app(argc, argv);
     // A line per lit indicator, a thousand times a second, would measure the log, not the window.
     if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))

@@ -4,11 +4,11 @@
 #include "device/hidtrace.h"
 #include "e2e/tracefile.h"
 #include "firmware/firmwaretransfer.h"
+#include "randomimage.h"
 #include "virtualwheel/virtualwheel.h"
 
 #include <QCryptographicHash>
 #include <QElapsedTimer>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -20,15 +20,6 @@ QByteArray counting(int size)
     QByteArray image(size, '\0');
     for (int i = 0; i < size; ++i)
         image[i] = char(i);
-    return image;
-}
-
-QByteArray randomImage(int size)
-{
-    QRandomGenerator random(size);
-    QByteArray image(size, '\0');
-    for (char& c : image)
-        c = char(random.bounded(256));
     return image;
 }
 

@@ -3,11 +3,11 @@
 #include "firmware/updateserver.h"
 #include "firmwarewindow.h"
 #include "httpsserver.h"
+#include "randomimage.h"
 #include "ui_mainwindow.h"
 
 #include <QCryptographicHash>
 #include <QDir>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -17,15 +17,6 @@ const QString kImageName = "tarvo-rvelo-1.21.bin";
 const QString kQuestion = "Update: A new firmware is available, update now?";
 const QString kFlashed = "Notify: Firmware updated successfully.";
 const QString kDownloadFail = "Error: Download file fail.";
-
-QByteArray image(int size)
-{
-    QRandomGenerator random(size);
-    QByteArray bytes(size, '\0');
-    for (char& c : bytes)
-        c = char(random.bounded(256));
-    return bytes;
-}
 
 QString md5(const QByteArray& bytes)
 {
@@ -88,7 +79,7 @@ void TestUpdate::update_data()
 
     const QString wheel = "Aug 3 2023,14:05"; // the virtual wheel's "\tAug  3 2023,14:05"
     const QString newer = "Aug 3 2023,14:06";
-    const QByteArray img = image(5000);
+    const QByteArray img = randomImage(5000);
     const int yes = int(QMessageBox::Yes);
     auto row = [&](const char* name, const QByteArray& json, const QString& documentMode, const QByteArray& served,
                    const QString& imageMode, bool trusted, int answer, const QStringList& boxes, bool flashed) {
@@ -113,10 +104,10 @@ void TestUpdate::update_data()
     row("image redirected to http", document(newer, md5(img)), "ok", img, "redirect", true, yes,
         {kQuestion, kDownloadFail}, false);
     row("image stalls", document(newer, md5(img)), "ok", img, "stall", true, yes, {kQuestion, kDownloadFail}, false);
-    const QByteArray oversized = image(229377);
+    const QByteArray oversized = randomImage(229377);
     row("oversized image", document(newer, md5(oversized)), "ok", oversized, "ok", true, yes,
         {kQuestion, "Error: Not a valid firmware."}, false);
-    const QByteArray huge = image(4 * 1024 * 1024 + 1);
+    const QByteArray huge = randomImage(4 * 1024 * 1024 + 1);
     row("image over the download cap", document(newer, md5(huge)), "ok", huge, "ok", true, yes,
         {kQuestion, kDownloadFail}, false);
 }

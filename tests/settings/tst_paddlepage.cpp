@@ -11,6 +11,7 @@ namespace {
 constexpr int kRMax = 4000, kLMax = 3840, kRMin = 100, kLMin = 200, kMode = 40;
 
 const QString kClutchQuery = frameHex({0x02, 0x0b, 0x0c, 0x08});
+const QString kPaddleQuery = frameHex({0x02, 0x0b, 0x0a});
 // The answer's bytes 8 to 19 are zero on the virtual wheel.
 QString clutchWrite(int value)
 {
@@ -262,13 +263,12 @@ void TestPaddlePage::closeAfterFailedReadout_data()
     // The page differs from the wheel (mode 50, clutch on) in both; only the user's Save writes.
     // Its paddle frame carries the wheel's own calibration (factory: maxima 4095, minima 0),
     // asked for again, never the words the window held from before.
-    const QString paddleQuery = frameHex({0x02, 0x0b, 0x0a});
     const QString wheelCalibration = paddleHex(kMode, 0xef, 4095, 4095, 0, 0);
     QTest::newRow("paddles unread, closed")
         << true << false << 0 << QStringList{kClutchQuery, clutchWrite(0xff)} << QString();
     QTest::newRow("paddles unread, saved")
-        << true << true << 0 << QStringList{paddleQuery, wheelCalibration, kClutchQuery, clutchWrite(0xff)} << kSaved;
-    QTest::newRow("paddles unread twice, saved") << true << true << 1 << QStringList{paddleQuery} << kNotSaved;
+        << true << true << 0 << QStringList{kPaddleQuery, wheelCalibration, kClutchQuery, clutchWrite(0xff)} << kSaved;
+    QTest::newRow("paddles unread twice, saved") << true << true << 1 << QStringList{kPaddleQuery} << kNotSaved;
     QTest::newRow("clutch unread, closed")
         << false << false << 0 << QStringList{paddle(kMode, 0xef), kClutchQuery} << QString();
     QTest::newRow("clutch unread, saved")
@@ -344,14 +344,13 @@ void TestPaddlePage::calibration_data()
         << QList<int>{kRMax, kLMax, kRMin, kLMin};
     // The window's words are not this wheel's: the first frame asks the wheel (factory: maxima
     // 4095, minima 0) for the other paddle's words and for the fallback of a reading-less end.
-    const QString paddleQuery = frameHex({0x02, 0x0b, 0x0a});
     QTest::newRow("after a failed readout, readings saved")
         << QStringList{"unread", "L+", "reset", "feed 0 1000", "feed 0 3000", "L-"}
-        << QStringList{paddleQuery, paddleHex(kMode, 0, 4095, full, 0, 0), paddleHex(kMode, 0xef, 4095, 3000, 0, 1000)}
+        << QStringList{kPaddleQuery, paddleHex(kMode, 0, 4095, full, 0, 0), paddleHex(kMode, 0xef, 4095, 3000, 0, 1000)}
         << QList<int>{4095, 3000, 0, 1000};
     QTest::newRow("after a failed readout, no reading")
         << QStringList{"unread", "L+", "reset", "L-"}
-        << QStringList{paddleQuery, paddleHex(kMode, 0, 4095, full, 0, 0), paddleHex(kMode, 0xef, 4095, 4095, 0, 0)}
+        << QStringList{kPaddleQuery, paddleHex(kMode, 0, 4095, full, 0, 0), paddleHex(kMode, 0xef, 4095, 4095, 0, 0)}
         << QList<int>{4095, 4095, 0, 0};
 }
 

@@ -5,6 +5,7 @@
 #include "app/mainwindow.h"
 #include "device/devicehandle.h"
 #include "support/mainwindowprobe.h"
+#include "support/privatedesktop.h"
 #include "virtualwheel/virtualwheel.h"
 
 #include <QApplication>
@@ -12,7 +13,6 @@
 #include <QElapsedTimer>
 #include <QImage>
 #include <QPixmap>
-#include <QTemporaryDir>
 #include <cstdio>
 #include <memory>
 
@@ -58,11 +58,8 @@ int fail(const char* message)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Never the user's own preferences: the picture shows a fresh installation.
-    QTemporaryDir configHome;
-    qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());
+    // The picture shows a fresh installation.
+    const PrivateDesktop desktop;
 
     QApplication app(argc, argv);
     QCommandLineParser parser;
