@@ -1,10 +1,10 @@
-#include "app/appoptions.h"
-#include "app/appsetup.h"
 #include "app/instanceguard.h"
 #include "app/mainwindow.h"
+#include "startup/appoptions.h"
+#include "startup/appsetup.h"
 
 #ifdef TARVO_OPTIONAL_SET
-#include "bluetooth/releases.h"
+#include "optional/releases/releases.h"
 #endif
 
 #include <QApplication>

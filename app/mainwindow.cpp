@@ -7,7 +7,7 @@
 #include "ui_mainwindow.h"
 
 #ifdef TARVO_OPTIONAL_SET
-#include "bluetooth/releasetranslator.h"
+#include "optional/releases/releasetranslator.h"
 #endif
 
 #include <QAction>

@@ -189,7 +189,7 @@ private:
     InputScreen* inputScreen = nullptr; // the INPUTS page's widgets, kept up with the reports
 
 #ifdef TARVO_OPTIONAL_SET
-    // Optional feature set (bluetooth/)
+    // Optional feature set (optional/)
     void setupOptionalSet();
     void applyOptionalModel(const QString& text);
     void startOptionalLoops();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/appoptions.h"
+#include "startup/appoptions.h"
 
 #include <QString>
 #include <QStringList>

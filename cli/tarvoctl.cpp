@@ -1,6 +1,5 @@
 #include "cli/tarvoctl.h"
 
-#include "app/appsetup.h"
 #include "cli/inputmonitor.h"
 #include "cli/profile.h"
 #include "cli/wheelkeys.h"
@@ -13,6 +12,7 @@
 #include "firmware/firmwaretransfer.h"
 #include "firmware/updatedocument.h"
 #include "firmware/updateserver.h"
+#include "startup/appsetup.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

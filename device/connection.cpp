@@ -8,7 +8,7 @@
 #include "ui_mainwindow.h"
 
 #ifdef TARVO_OPTIONAL_SET
-#include "bluetooth/releases.h"
+#include "optional/releases/releases.h"
 #endif
 
 #include <QDeadlineTimer>

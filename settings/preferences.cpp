@@ -3,7 +3,7 @@
 #include "settings/preferencekeys.h"
 
 #ifdef TARVO_OPTIONAL_SET
-#include "bluetooth/releases.h"
+#include "optional/releases/releases.h"
 #endif
 
 #include <QSettings>

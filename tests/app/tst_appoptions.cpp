@@ -1,7 +1,7 @@
 // The command line: what runs, what exits, and with which code.
-#include "app/appoptions.h"
-#include "app/appsetup.h"
 #include "firmware/updateserver.h"
+#include "startup/appoptions.h"
+#include "startup/appsetup.h"
 #include "support/mainwindowprobe.h"
 
 #include <QCoreApplication>

@@ -2,9 +2,9 @@
 #pragma once
 
 #include "app/mainwindow.h"
-#include "bluetooth/releases.h"
 #include "device/devicehandle.h"
 #include "device/hidtrace.h"
+#include "optional/releases/releases.h"
 #include "support/mainwindowprobe.h"
 #include "virtualwheel/virtualwheel.h"
 

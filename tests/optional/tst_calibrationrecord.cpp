@@ -1,6 +1,6 @@
 // The clutch axes' calibration record through the per-user store of non-Windows systems: read
 // at every connection, written when a calibration ends, kept across a restart of the window.
-#include "bluetooth/filecalibrationstore.h"
+#include "optional/calibration/filecalibrationstore.h"
 #include "optionalwindow.h"
 #include "ui_mainwindow.h"
 

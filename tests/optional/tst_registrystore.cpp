@@ -1,8 +1,8 @@
 // The registry half of the calibration store, on Windows or under Wine. Plain C++ without Qt:
 // the expected bytes are written out by hand and checked with the registry's own calls.
-#include "bluetooth/calibrationstore.h"
-#include "bluetooth/registrycalibrationstore.h"
-#include "bluetooth/releases.h"
+#include "optional/calibration/calibrationstore.h"
+#include "optional/calibration/registrycalibrationstore.h"
+#include "optional/releases/releases.h"
 
 #include <cstdio>
 #include <cstring>

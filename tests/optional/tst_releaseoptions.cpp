@@ -1,5 +1,5 @@
 // --release: six names in the optional build, an unknown option in the plain one.
-#include "app/appoptions.h"
+#include "startup/appoptions.h"
 
 #include <QTest>
 

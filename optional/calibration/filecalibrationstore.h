@@ -1,6 +1,6 @@
 #pragma once
 
-#include "bluetooth/calibrationstore.h"
+#include "optional/calibration/calibrationstore.h"
 
 namespace tarvo {
 

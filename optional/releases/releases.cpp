@@ -1,4 +1,4 @@
-#include "bluetooth/releases.h"
+#include "optional/releases/releases.h"
 
 #include <array>
 #include <atomic>

@@ -1,4 +1,4 @@
-#include "app/appsetup.h"
+#include "startup/appsetup.h"
 
 #include "device/devicehandle.h"
 #include "device/hidapibackend.h"

@@ -1,4 +1,4 @@
-#include "bluetooth/filecalibrationstore.h"
+#include "optional/calibration/filecalibrationstore.h"
 
 #include <cstdio>
 #include <filesystem>

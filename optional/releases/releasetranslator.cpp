@@ -1,6 +1,6 @@
-#include "bluetooth/releasetranslator.h"
+#include "optional/releases/releasetranslator.h"
 
-#include "bluetooth/releases.h"
+#include "optional/releases/releases.h"
 
 #include <QCoreApplication>
 #include <cstring>

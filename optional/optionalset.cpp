@@ -2,8 +2,8 @@
 // per-model Bluetooth flag and what the chosen release changes in the shell.
 #include "app/mainwindow.h"
 #include "app/messagebox.h"
-#include "bluetooth/releases.h"
 #include "device/devicehandle.h"
+#include "optional/releases/releases.h"
 #include "protocol/wheelprotocol.h"
 #include "settings/ledslottables.h"
 #include "ui_mainwindow.h"

@@ -1,4 +1,4 @@
-#include "bluetooth/calibrationstore.h"
+#include "optional/calibration/calibrationstore.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "bluetooth/registrycalibrationstore.h"
+#include "optional/calibration/registrycalibrationstore.h"
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN

@@ -1,9 +1,9 @@
-#include "app/appoptions.h"
+#include "startup/appoptions.h"
 
 #include "protocol/wheelprotocol.h"
 
 #ifdef TARVO_OPTIONAL_SET
-#include "bluetooth/releases.h"
+#include "optional/releases/releases.h"
 #endif
 
 #include <QCommandLineParser>

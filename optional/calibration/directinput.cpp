@@ -1,15 +1,15 @@
 // The DirectInput calibration record of the two clutch axes.
 #include "app/mainwindow.h"
-#include "bluetooth/calibrationstore.h"
-#include "bluetooth/releases.h"
+#include "optional/calibration/calibrationstore.h"
+#include "optional/releases/releases.h"
 #include "ui_mainwindow.h"
 
 #include <memory>
 
 #ifdef Q_OS_WIN
-#include "bluetooth/registrycalibrationstore.h"
+#include "optional/calibration/registrycalibrationstore.h"
 #else
-#include "bluetooth/filecalibrationstore.h"
+#include "optional/calibration/filecalibrationstore.h"
 
 #include <QFile>
 #include <QStandardPaths>

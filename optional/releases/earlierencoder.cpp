@@ -1,7 +1,7 @@
 // The bite-point encoder of the earlier releases: four states, a save button on the wheel, and
 // the encoder's first member raising the bite point.
 #include "app/mainwindow.h"
-#include "bluetooth/releases.h"
+#include "optional/releases/releases.h"
 #include "settings/inputindicators.h"
 #include "settings/preferencekeys.h"
 #include "ui_mainwindow.h"
