@@ -17,7 +17,7 @@ struct CommandInfo
 };
 
 // clang-format off
-constexpr std::array<CommandInfo, 11> kCommands = {{
+constexpr std::array<CommandInfo, 12> kCommands = {{
     {"list", "list", 0, 0,
      "Every wheel of vendor 7e57 with its product id, path and model, or why it cannot be opened.\n"
      "A wheel held by another TarvoSet program is listed as such and left alone."},
@@ -34,13 +34,18 @@ constexpr std::array<CommandInfo, 11> kCommands = {{
      "  pulse-width=40..240  clutch=on|off  leds=#rrggbb (all 48 slots)  led.N=#rrggbb\n"
      "  lamps=#rrggbb,#rrggbb  extra-shifters=on|off  encoder-binding=none|UP,DOWN\n"
      "The two preferences (extra-shifters, encoder-binding) are stored on this computer at once."},
-    {"backup", "backup FILE", 1, 1,
+    {"backup", "backup FILE|@NAME", 1, 1,
      "Writes a profile of everything that can be written back; an existing FILE is replaced.\n"
-     "FILE - writes the profile to stdout."},
-    {"restore", "restore FILE", 1, 1,
+     "FILE - writes the profile to stdout; @NAME writes NAME.json into the profile library."},
+    {"restore", "restore FILE|@NAME", 1, 1,
      "Writes every setting of a profile to the wheel with the save marker, and its preferences, then\n"
      "reads everything back and compares. --dry-run prints what would change and sends nothing.\n"
-     "A profile of another model is refused unless --force."},
+     "A profile of another model is refused unless --force. @NAME reads NAME.json from the profile\n"
+     "library."},
+    {"profiles", "profiles", 0, 0,
+     "Lists the profile library (Tarvo/profiles/ in the configuration folder): NAME, MODEL and SAVED\n"
+     "separated by tabs, sorted by name. A file that is not a valid profile is listed with the model\n"
+     "'invalid', and why on stderr. Needs no wheel."},
     {"flash", "flash FILE", 1, 1,
      "Writes a firmware image (.bin, at most 229376 bytes) to the wheel, with progress on stderr.\n"
      "Asks for confirmation (--yes)."},

@@ -1,9 +1,11 @@
 #include "cli/tarvoctl.h"
 
 #include "cli/inputmonitor.h"
-#include "cli/profile.h"
-#include "cli/wheelkeys.h"
-#include "cli/wheelmodel.h"
+#include "profiles/profile.h"
+#include "profiles/profilelibrary.h"
+#include "profiles/wheelkeys.h"
+#include "profiles/wheelmodel.h"
+#include "profiles/wheelwriter.h"
 #include "device/devicehandle.h"
 #include "device/tarvoevent.h"
 #include "device/wheellock.h"
@@ -20,7 +22,6 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QNetworkAccessManager>
-#include <QSaveFile>
 #include <QTextStream>
 #include <QTimer>
 #include <algorithm>
@@ -44,9 +45,6 @@ namespace {
 
 using Key = WheelKeys::Key;
 using KeyRef = WheelKeys::KeyRef;
-
-// A profile is a few kilobytes; anything far larger is not one.
-constexpr qint64 kMaxProfileBytes = 1 << 20;
 
 std::atomic<bool> stopRequested{false};
 
@@ -74,50 +72,6 @@ QJsonObject members(const WheelState& state, const QList<KeyRef>& keys)
     for (const KeyRef& key : keys)
         object.insert(WheelKeys::member(key), WheelKeys::json(state, key));
     return object;
-}
-
-bool sameCodes(const tarvo::LedLevels& a, const tarvo::LedLevels& b)
-{
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (tarvo::ledCodeForLevel(a[i]) != tarvo::ledCodeForLevel(b[i]))
-            return false;
-    return true;
-}
-
-bool sameLamps(const tarvo::AuxLamps& a, const tarvo::AuxLamps& b)
-{
-    return a.left == b.left && a.right == b.right;
-}
-
-bool sameBinding(const std::optional<WheelState::EncoderBinding>& a, const std::optional<WheelState::EncoderBinding>& b)
-{
-    if (a.has_value() != b.has_value())
-        return false;
-    return !a || (a->up == b->up && a->down == b->down);
-}
-
-// The four LED blocks, and the commit when saved. False at the first failed write.
-bool writeLeds(const tarvo::LedLevels& levels, bool save)
-{
-    for (const tarvo::LedBlockReport& report : tarvo::ledBlockReportsInWriteOrder(levels))
-        if (!sent(deviceHandle.write(report.data(), report.size())))
-            return false;
-    return !save || sent(deviceHandle.send(tarvo::ledCommitFrame()));
-}
-
-bool readFile(const QString& path, QByteArray* data, QString* error)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
-        return false;
-    }
-    if (file.size() > kMaxProfileBytes) {
-        *error = QStringLiteral("%1 is too large for a profile").arg(path);
-        return false;
-    }
-    *data = file.read(kMaxProfileBytes + 1);
-    return true;
 }
 
 bool writable(const QString& path)
@@ -156,7 +110,7 @@ int Tarvoctl::run()
         {"list", &Tarvoctl::list},       {"info", &Tarvoctl::info},     {"get", &Tarvoctl::get},
         {"set", &Tarvoctl::set},         {"backup", &Tarvoctl::backup}, {"restore", &Tarvoctl::restore},
         {"flash", &Tarvoctl::flash},     {"update", &Tarvoctl::update}, {"clear-flash", &Tarvoctl::clearFlash},
-        {"monitor", &Tarvoctl::monitor},
+        {"monitor", &Tarvoctl::monitor}, {"profiles", &Tarvoctl::profiles},
     };
     for (const Command& command : kCommands)
         if (m_options.command == QLatin1String(command.word))
@@ -381,7 +335,7 @@ int Tarvoctl::set()
         return sendFailed(QStringLiteral("clutch switch"));
     if (changes.lamps && !sent(deviceHandle.send(tarvo::auxLampColoursFrame(*changes.lamps, save))))
         return sendFailed(QStringLiteral("lamp colours"));
-    if (!changes.leds.empty() && !writeLeds(levels, save))
+    if (!changes.leds.empty() && !WheelWriter::writeLeds(levels, save))
         return sendFailed(QStringLiteral("LED colours"));
 
     WheelState after;
@@ -396,9 +350,9 @@ int Tarvoctl::set()
         differ.append(QStringLiteral("pulse-width"));
     if (changes.clutch && after.clutch != *changes.clutch)
         differ.append(QStringLiteral("clutch"));
-    if (changes.lamps && !(after.lamps && sameLamps(*after.lamps, *changes.lamps)))
+    if (changes.lamps && !(after.lamps && Profile::sameLamps(*after.lamps, *changes.lamps)))
         differ.append(QStringLiteral("lamps"));
-    if (!changes.leds.empty() && !(after.leds && sameCodes(*after.leds, levels)))
+    if (!changes.leds.empty() && !(after.leds && Profile::sameLedCodes(*after.leds, levels)))
         differ.append(QStringLiteral("leds"));
 
     QList<KeyRef> reported;
@@ -424,9 +378,13 @@ int Tarvoctl::set()
 
 int Tarvoctl::backup()
 {
-    const QString path = m_options.arguments.first();
+    QString path = m_options.arguments.first();
     const bool toStdout = path == QLatin1String("-");
-    if (!toStdout && !writable(path))
+    if (const int code = profilePath(&path))
+        return code;
+    const bool inLibrary = path != m_options.arguments.first();
+    // The library's folder is made when the profile is written.
+    if (!toStdout && !inLibrary && !writable(path))
         return m_output.fail(BadInput, QStringLiteral("cannot write %1").arg(path));
     WheelState state;
     if (const int code = openAndRead(&state))
@@ -437,9 +395,9 @@ int Tarvoctl::backup()
         std::fflush(stdout);
         return Done;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(json) != json.size() || !file.commit())
-        return m_output.fail(BadInput, QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
+    QString error;
+    if (!ProfileLibrary::writeFile(path, json, &error))
+        return m_output.fail(BadInput, error);
     if (m_output.json())
         m_output.document(QJsonObject{{"result", "done"}});
     else
@@ -449,14 +407,13 @@ int Tarvoctl::backup()
 
 int Tarvoctl::restore()
 {
-    const QString path = m_options.arguments.first();
-    QByteArray data;
+    QString path = m_options.arguments.first();
+    if (const int code = profilePath(&path))
+        return code;
     QString error;
     Profile profile;
-    if (!readFile(path, &data, &error))
+    if (!ProfileLibrary::readFile(path, &profile, &error))
         return m_output.fail(BadInput, error);
-    if (!Profile::fromJson(data, &profile, &error))
-        return m_output.fail(BadInput, QStringLiteral("%1: %2").arg(path, error));
 
     WheelState state;
     if (const int code = openAndRead(&state))
@@ -466,31 +423,8 @@ int Tarvoctl::restore()
                              QStringLiteral("%1 is a profile of the %2, the wheel is a %3; add --force to "
                                             "restore it anyway")
                                  .arg(path, profile.model, state.model));
-    const WheelModel model(state.model);
-    // What this wheel takes of the profile.
-    const bool leds = profile.leds && model.hasLedTable();
-    const bool lamps = profile.lamps && model.hasLamps();
 
-    // Which members differ between the wheel and the profile: before the restore the ones it
-    // changes, after it the ones the wheel did not take.
-    const auto differing = [&](const WheelState& wheel) {
-        QStringList names;
-        const auto check = [&names](bool differs, const char* name) {
-            if (differs)
-                names.append(QLatin1String(name));
-        };
-        check(wheel.paddleMode != profile.paddleMode, "paddleMode");
-        check(!(wheel.calibration == profile.calibration), "calibration");
-        check(profile.pulseWidth && wheel.pulseWidth != std::optional<std::int32_t>(*profile.pulseWidth), "pulseWidth");
-        check(wheel.clutch != profile.clutch, "clutch");
-        check(leds && !(wheel.leds && sameCodes(*wheel.leds, *profile.leds)), "leds");
-        check(lamps && !(wheel.lamps && sameLamps(*wheel.lamps, *profile.lamps)), "lamps");
-        check(profile.hasEncoderBinding && !sameBinding(wheel.encoderBinding, profile.encoderBinding),
-              "encoderBinding");
-        check(profile.extraShifters && wheel.extraShifters != *profile.extraShifters, "extraShifters");
-        return names;
-    };
-    const QStringList changed = differing(state);
+    const QStringList changed = profile.differingMembers(state);
     const auto report = [&](const QStringList& differences) {
         if (m_output.json()) {
             m_output.document(QJsonObject{{"changed", QJsonArray::fromStringList(changed)},
@@ -506,32 +440,51 @@ int Tarvoctl::restore()
         return Done;
     }
 
-    if (!sent(deviceHandle.send(tarvo::paddleSettingsFrame(profile.paddleMode, true, profile.calibration))))
-        return sendFailed(QStringLiteral("paddle settings"));
-    if (profile.pulseWidth && !sent(deviceHandle.send(tarvo::encoderPulseWidthFrame(*profile.pulseWidth, true))))
-        return sendFailed(QStringLiteral("pulse width"));
-    if (!sent(deviceHandle.send(
-            tarvo::setParameterFrame(tarvo::Parameter::ClutchEnable, profile.clutch ? 1 : 255, true))))
-        return sendFailed(QStringLiteral("clutch switch"));
-    if (lamps && !sent(deviceHandle.send(tarvo::auxLampColoursFrame(*profile.lamps, true))))
-        return sendFailed(QStringLiteral("lamp colours"));
-    if (leds && !writeLeds(*profile.leds, true))
-        return sendFailed(QStringLiteral("LED colours"));
     // The preferences go under the connected wheel's model.
-    if (profile.hasEncoderBinding)
-        WheelReader::storeEncoderBinding(state.model, profile.encoderBinding);
-    if (profile.extraShifters)
-        WheelReader::storeExtraShifters(*profile.extraShifters);
+    QString failed;
+    if (!WheelWriter::writeProfile(profile, state.model, true, &failed))
+        return sendFailed(failed);
 
     WheelState after;
     if (const int code = readState(&after))
         return code;
-    const QStringList differences = differing(after);
+    const QStringList differences = profile.differingMembers(after);
     report(differences);
     if (!differences.isEmpty())
         return m_output.fail(NotDone,
                              QStringLiteral("the wheel reports other values than the profile holds for: %1")
                                  .arg(differences.join(QStringLiteral(", "))));
+    return Done;
+}
+
+int Tarvoctl::profilePath(QString* path)
+{
+    if (!path->startsWith(QLatin1Char('@')))
+        return Done;
+    const QString name = path->mid(1);
+    QString error;
+    if (!ProfileLibrary::checkName(name, &error))
+        return m_output.fail(BadInput, error);
+    *path = ProfileLibrary::pathOf(name);
+    return Done;
+}
+
+// ---- profiles ----
+
+int Tarvoctl::profiles()
+{
+    QJsonArray list;
+    for (const ProfileLibrary::Entry& entry : ProfileLibrary::list()) {
+        // An invalid file is listed, and why goes to stderr; it fails nothing.
+        if (!entry.valid)
+            m_output.message(entry.problem);
+        list.append(QJsonObject{
+            {"name", entry.name}, {"model", entry.model}, {"saved", entry.saved}, {"valid", entry.valid}});
+        if (!m_output.json())
+            m_output.line(entry.name + QLatin1Char('\t') + entry.model + QLatin1Char('\t') + entry.saved);
+    }
+    if (m_output.json())
+        m_output.document(QJsonObject{{"profiles", list}});
     return Done;
 }
 

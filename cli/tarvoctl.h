@@ -2,7 +2,7 @@
 
 #include "cli/ctloptions.h"
 #include "cli/ctloutput.h"
-#include "cli/wheelstate.h"
+#include "profiles/wheelstate.h"
 
 #include <QByteArray>
 #include <memory>
@@ -31,6 +31,7 @@ private:
     int set();
     int backup();
     int restore();
+    int profiles();
     int clearFlash();
     int monitor();
     int flash();
@@ -46,6 +47,8 @@ private:
     // Done when confirmed (--yes, or y / yes on a terminal).
     int confirm(const QString& question);
     int sendFailed(const QString& what);
+    // A FILE argument @NAME becomes the library's NAME.json (a bad NAME: BadInput).
+    int profilePath(QString* path);
     // Writes an image as the window does, with progress on stderr.
     int transfer(const QByteArray& image);
 

@@ -1,6 +1,6 @@
 // tarvoctl's profile loader: any file content. A profile that loads must write out and load
 // again to the same document, as a backup restored and backed up again does.
-#include "cli/profile.h"
+#include "profiles/profile.h"
 #include "fuzzcheck.h"
 
 #include <cstddef>

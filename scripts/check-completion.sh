@@ -34,4 +34,14 @@ expect "on off" tarvoctl set clutch=
 expect "leds led." tarvoctl get le
 expect "--dry-run" tarvoctl restore --dry
 expect "monitor" tarvoctl help mon
+# Profile names after @, from a library of its own.
+XDG_CONFIG_HOME=$(mktemp -d)
+export XDG_CONFIG_HOME
+mkdir -p "$XDG_CONFIG_HOME/Tarvo/profiles"
+touch "$XDG_CONFIG_HOME/Tarvo/profiles/GT3.json" "$XDG_CONFIG_HOME/Tarvo/profiles/GT4 wet.json" \
+    "$XDG_CONFIG_HOME/Tarvo/profiles/Rally.json"
+expect "@GT3 @GT4 wet" tarvoctl restore @GT
+expect "@Rally" tarvoctl --json backup @R
+expect "profiles" tarvoctl pro
+rm -r "$XDG_CONFIG_HOME"
 exit $((failures > 0))

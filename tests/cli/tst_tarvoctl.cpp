@@ -91,6 +91,7 @@ private slots:
     void setKeys();
     void backupFactoryResetRestore();
     void anotherModelsProfileNeedsForce();
+    void profileLibraryByName();
     void flashGivesTheWheelTheImage();
     void updateFromTheServer_data();
     void updateFromTheServer();
@@ -379,6 +380,49 @@ void TestTarvoctl::anotherModelsProfileNeedsForce()
     QVERIFY(!sends(trace).isEmpty());
 }
 
+void TestTarvoctl::profileLibraryByName()
+{
+    const QString state = path("library-state.json");
+    QCOMPARE(ctl(wheel("R-VELO", state) << "set"
+                                        << "--save"
+                                        << "bite-point=33")
+                 .code,
+             0);
+    QCOMPARE(ctl(wheel("R-VELO", state) << "backup"
+                                        << "@GT3 wet")
+                 .code,
+             0);
+    QFile profile(path("config/Tarvo/profiles/GT3 wet.json"));
+    QVERIFY(profile.open(QIODevice::ReadOnly));
+    const QString saved = QJsonDocument::fromJson(profile.readAll()).object().value("saved").toString();
+    QFile broken(path("config/Tarvo/profiles/Broken.json"));
+    QVERIFY(broken.open(QIODevice::WriteOnly));
+    broken.write("[]");
+    broken.close();
+
+    // No wheel options: the list needs none.
+    const Run listed = ctl({"profiles"});
+    QCOMPARE(listed.code, 0);
+    QCOMPARE(QString::fromUtf8(listed.out), "Broken\tinvalid\t\nGT3 wet\tR-VELO\t" + saved + "\n");
+    QVERIFY2(listed.err.contains("Broken.json"), qPrintable(listed.err));
+    const QJsonArray json = ctl({"--json", "profiles"}).json().value("profiles").toArray();
+    QCOMPARE(json.at(1).toObject(),
+             (QJsonObject{{"name", "GT3 wet"}, {"model", "R-VELO"}, {"saved", saved}, {"valid", true}}));
+    QCOMPARE(json.at(0).toObject().value("valid"), QJsonValue(false));
+
+    QCOMPARE(ctl(wheel("R-VELO", state) << "set"
+                                        << "--save"
+                                        << "bite-point=70")
+                 .code,
+             0);
+    const Run restored = ctl(wheel("R-VELO", state) << "--json"
+                                                    << "restore"
+                                                    << "@GT3 wet");
+    QCOMPARE(restored.code, 0);
+    QCOMPARE(restored.json().value("changed").toArray(), QJsonArray{"paddleMode"});
+    QCOMPARE(flashOf(state).value("paddleMode").toInt(), 33);
+}
+
 void TestTarvoctl::flashGivesTheWheelTheImage()
 {
     QByteArray image;
@@ -548,6 +592,10 @@ void TestTarvoctl::badInput_data()
                                               << "229376";
     QTest::newRow("backup into no folder") << QStringList{"backup", "no/such/folder/p.json"} << ""
                                            << "cannot write";
+    QTest::newRow("profile name with a slash") << QStringList{"backup", "@gt3/wet"} << ""
+                                               << "profile name";
+    QTest::newRow("profile name with a leading dot") << QStringList{"restore", "@.gt3"} << ""
+                                                     << "dot";
     QTest::newRow("restore of no file") << QStringList{"restore", "no-such-profile.json"} << ""
                                         << "cannot read";
     QTest::newRow("profile not json") << QStringList{"restore"} << "<text>"

@@ -1,9 +1,10 @@
 #pragma once
 
-#include "cli/wheelstate.h"
+#include "profiles/wheelstate.h"
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 // A tarvoset-profile document: every setting that can be written back to a wheel, and the
@@ -14,6 +15,7 @@ struct Profile
 
     QString model;
     QString firmware;
+    QString saved; // as read; toJson takes the time to write
     std::uint8_t paddleMode = 255; // 0..201 or 255
     tarvo::PaddleCalibration calibration;
     std::optional<int> pulseWidth; // none: left as it is
@@ -30,4 +32,12 @@ struct Profile
     QByteArray toJson(const QString& saved) const;
     // False with a sentence naming the member that is missing, malformed or out of range.
     static bool fromJson(const QByteArray& data, Profile* profile, QString* error);
+
+    // The members (profile member names) whose values on a wheel differ from this profile's,
+    // counting only what a wheel of that state's model takes: before writing, what a write
+    // changes; after it, what the wheel did not take. LEDs compare by their 4-bit codes.
+    QStringList differingMembers(const WheelState& wheel) const;
+
+    static bool sameLedCodes(const tarvo::LedLevels& a, const tarvo::LedLevels& b);
+    static bool sameLamps(const tarvo::AuxLamps& a, const tarvo::AuxLamps& b);
 };

@@ -1,6 +1,6 @@
-#include "cli/wheelstate.h"
+#include "profiles/wheelstate.h"
 
-#include "cli/wheelmodel.h"
+#include "profiles/wheelmodel.h"
 #include "device/devicehandle.h"
 #include "settings/preferencekeys.h"
 

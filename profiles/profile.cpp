@@ -1,7 +1,7 @@
-#include "cli/profile.h"
+#include "profiles/profile.h"
 
-#include "cli/wheelkeys.h"
-#include "cli/wheelmodel.h"
+#include "profiles/wheelkeys.h"
+#include "profiles/wheelmodel.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -104,6 +104,7 @@ bool Profile::fromJson(const QByteArray& data, Profile* profile, QString* error)
     Profile result;
     result.model = root.value("model").toString();
     result.firmware = root.value("firmware").toString();
+    result.saved = root.value("saved").toString();
     if (!root.value("settings").isObject())
         return refuse(error, QStringLiteral("settings"), QStringLiteral("must be an object"));
     const QJsonObject settings = root.value("settings").toObject();
@@ -191,4 +192,44 @@ bool Profile::fromJson(const QByteArray& data, Profile* profile, QString* error)
     }
     *profile = result;
     return true;
+}
+
+bool Profile::sameLedCodes(const tarvo::LedLevels& a, const tarvo::LedLevels& b)
+{
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (tarvo::ledCodeForLevel(a[i]) != tarvo::ledCodeForLevel(b[i]))
+            return false;
+    return true;
+}
+
+bool Profile::sameLamps(const tarvo::AuxLamps& a, const tarvo::AuxLamps& b)
+{
+    return a.left == b.left && a.right == b.right;
+}
+
+QStringList Profile::differingMembers(const WheelState& wheel) const
+{
+    const WheelModel model(wheel.model);
+    const bool takesLeds = leds && model.hasLedTable();
+    const bool takesLamps = lamps && model.hasLamps();
+    const auto sameBinding = [](const std::optional<WheelState::EncoderBinding>& a,
+                                const std::optional<WheelState::EncoderBinding>& b) {
+        if (a.has_value() != b.has_value())
+            return false;
+        return !a || (a->up == b->up && a->down == b->down);
+    };
+    QStringList names;
+    const auto check = [&names](bool differs, const char* name) {
+        if (differs)
+            names.append(QLatin1String(name));
+    };
+    check(wheel.paddleMode != paddleMode, "paddleMode");
+    check(!(wheel.calibration == calibration), "calibration");
+    check(pulseWidth && wheel.pulseWidth != std::optional<std::int32_t>(*pulseWidth), "pulseWidth");
+    check(wheel.clutch != clutch, "clutch");
+    check(takesLeds && !(wheel.leds && sameLedCodes(*wheel.leds, *leds)), "leds");
+    check(takesLamps && !(wheel.lamps && sameLamps(*wheel.lamps, *lamps)), "lamps");
+    check(hasEncoderBinding && !sameBinding(wheel.encoderBinding, encoderBinding), "encoderBinding");
+    check(extraShifters && wheel.extraShifters != *extraShifters, "extraShifters");
+    return names;
 }

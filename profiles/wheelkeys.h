@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cli/wheelstate.h"
+#include "profiles/wheelstate.h"
 
 #include <QJsonObject>
 #include <QJsonValue>

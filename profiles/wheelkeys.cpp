@@ -1,6 +1,6 @@
-#include "cli/wheelkeys.h"
+#include "profiles/wheelkeys.h"
 
-#include "cli/wheelmodel.h"
+#include "profiles/wheelmodel.h"
 #include "settings/encoderpairs.h"
 
 #include <QJsonArray>

@@ -1,4 +1,4 @@
-#include "cli/wheelmodel.h"
+#include "profiles/wheelmodel.h"
 
 #include "settings/ledslottables.h"
 #include "settings/modeltable.h"
