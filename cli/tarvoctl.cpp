@@ -1,11 +1,6 @@
 #include "cli/tarvoctl.h"
 
 #include "cli/inputmonitor.h"
-#include "profiles/profile.h"
-#include "profiles/profilelibrary.h"
-#include "profiles/wheelkeys.h"
-#include "profiles/wheelmodel.h"
-#include "profiles/wheelwriter.h"
 #include "device/devicehandle.h"
 #include "device/tarvoevent.h"
 #include "device/wheellock.h"
@@ -14,6 +9,11 @@
 #include "firmware/firmwaretransfer.h"
 #include "firmware/updatedocument.h"
 #include "firmware/updateserver.h"
+#include "profiles/profile.h"
+#include "profiles/profilelibrary.h"
+#include "profiles/wheelkeys.h"
+#include "profiles/wheelmodel.h"
+#include "profiles/wheelwriter.h"
 #include "startup/appsetup.h"
 
 #include <QCoreApplication>
@@ -107,9 +107,9 @@ int Tarvoctl::run()
         int (Tarvoctl::*run)();
     };
     static constexpr Command kCommands[] = {
-        {"list", &Tarvoctl::list},       {"info", &Tarvoctl::info},     {"get", &Tarvoctl::get},
-        {"set", &Tarvoctl::set},         {"backup", &Tarvoctl::backup}, {"restore", &Tarvoctl::restore},
-        {"flash", &Tarvoctl::flash},     {"update", &Tarvoctl::update}, {"clear-flash", &Tarvoctl::clearFlash},
+        {"list", &Tarvoctl::list},       {"info", &Tarvoctl::info},         {"get", &Tarvoctl::get},
+        {"set", &Tarvoctl::set},         {"backup", &Tarvoctl::backup},     {"restore", &Tarvoctl::restore},
+        {"flash", &Tarvoctl::flash},     {"update", &Tarvoctl::update},     {"clear-flash", &Tarvoctl::clearFlash},
         {"monitor", &Tarvoctl::monitor}, {"profiles", &Tarvoctl::profiles},
     };
     for (const Command& command : kCommands)
@@ -478,8 +478,8 @@ int Tarvoctl::profiles()
         // An invalid file is listed, and why goes to stderr; it fails nothing.
         if (!entry.valid)
             m_output.message(entry.problem);
-        list.append(QJsonObject{
-            {"name", entry.name}, {"model", entry.model}, {"saved", entry.saved}, {"valid", entry.valid}});
+        list.append(
+            QJsonObject{{"name", entry.name}, {"model", entry.model}, {"saved", entry.saved}, {"valid", entry.valid}});
         if (!m_output.json())
             m_output.line(entry.name + QLatin1Char('\t') + entry.model + QLatin1Char('\t') + entry.saved);
     }

@@ -58,8 +58,9 @@ bool ProfileLibrary::checkName(const QString& name, QString* error)
         return false;
     }
     // Control characters too: a name is also a file name and a line of the list.
-    const bool bad = std::any_of(name.begin(), name.end(),
-                                 [](QChar c) { return forbidden.contains(c) || c.unicode() < 0x20 || c.unicode() == 0x7f; });
+    const bool bad = std::any_of(name.begin(), name.end(), [](QChar c) {
+        return forbidden.contains(c) || c.unicode() < 0x20 || c.unicode() == 0x7f;
+    });
     if (bad) {
         *error = QStringLiteral("a profile name holds none of / \\ : * ? \" < > |: '%1'").arg(name);
         return false;

@@ -1,7 +1,7 @@
 #include "profiles/wheelstate.h"
 
-#include "profiles/wheelmodel.h"
 #include "device/devicehandle.h"
+#include "profiles/wheelmodel.h"
 #include "settings/preferencekeys.h"
 
 #include <QSettings>

@@ -34,24 +34,37 @@ void TestProfileLibrary::library_data()
     const QByteArray vkern = R"({"format": "tarvoset-profile", "version": 1, "model": "V-KERN", "saved": "then",
         "settings": {"paddleMode": 255, "calibration": {"leftMin": 0, "leftMax": 4095, "rightMin": 1,
         "rightMax": 4096}, "pulseWidth": null, "clutch": false, "leds": null}})";
-    QTest::newRow("plain") << "GT3" << QByteArray() << "" << "R-VELO";
-    QTest::newRow("spaces, dots inside, accents") << "Nürburgring v1.2 wet" << QByteArray() << "" << "R-VELO";
-    QTest::newRow("64 characters") << QString(64, 'x') << QByteArray() << "" << "R-VELO";
-    QTest::newRow("65 characters") << QString(65, 'x') << QByteArray() << "1 to 64" << "";
-    QTest::newRow("empty") << "" << QByteArray() << "1 to 64" << "";
-    QTest::newRow("leading dot") << ".hidden" << QByteArray() << "dot" << "";
-    QTest::newRow("parent folder") << ".." << QByteArray() << "dot" << "";
+    QTest::newRow("plain") << "GT3" << QByteArray() << ""
+                           << "R-VELO";
+    QTest::newRow("spaces, dots inside, accents") << "Nürburgring v1.2 wet" << QByteArray() << ""
+                                                  << "R-VELO";
+    QTest::newRow("64 characters") << QString(64, 'x') << QByteArray() << ""
+                                   << "R-VELO";
+    QTest::newRow("65 characters") << QString(65, 'x') << QByteArray() << "1 to 64"
+                                   << "";
+    QTest::newRow("empty") << "" << QByteArray() << "1 to 64"
+                           << "";
+    QTest::newRow("leading dot") << ".hidden" << QByteArray() << "dot"
+                                 << "";
+    QTest::newRow("parent folder") << ".." << QByteArray() << "dot"
+                                   << "";
     for (const char c : QByteArray("/\\:*?\"<>|"))
         QTest::addRow("holds %c", c) << QStringLiteral("a%1b").arg(QLatin1Char(c)) << QByteArray() << "none of"
                                      << "";
-    QTest::newRow("control character") << "a\tb" << QByteArray() << "none of" << "";
+    QTest::newRow("control character") << "a\tb" << QByteArray() << "none of"
+                                       << "";
     // A file of the folder that is not a valid profile is listed as invalid.
-    QTest::newRow("not JSON") << "broken" << QByteArray("{ not json") << "not a JSON object" << "invalid";
+    QTest::newRow("not JSON") << "broken" << QByteArray("{ not json") << "not a JSON object"
+                              << "invalid";
     QTest::newRow("later version") << "future" << QByteArray(R"({"format": "tarvoset-profile", "version": 2})")
-                                   << "version" << "invalid";
-    QTest::newRow("member out of range") << "hot" << QByteArray(vkern).replace("\"pulseWidth\": null", "\"pulseWidth\": 241")
-                                         << "pulseWidth" << "invalid";
-    QTest::newRow("a model without LEDs, optional members left out") << "Rally" << vkern << "" << "V-KERN";
+                                   << "version"
+                                   << "invalid";
+    QTest::newRow("member out of range") << "hot"
+                                         << QByteArray(vkern).replace("\"pulseWidth\": null", "\"pulseWidth\": 241")
+                                         << "pulseWidth"
+                                         << "invalid";
+    QTest::newRow("a model without LEDs, optional members left out") << "Rally" << vkern << ""
+                                                                     << "V-KERN";
 }
 
 void TestProfileLibrary::library()
