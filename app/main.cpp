@@ -1,5 +1,6 @@
 #include "app/instanceguard.h"
 #include "app/mainwindow.h"
+#include "device/logging.h"
 #include "startup/appoptions.h"
 #include "startup/appsetup.h"
 
@@ -24,6 +25,7 @@ int startupError(const QString& message)
 int main(int argc, char* argv[])
 {
     QCoreApplication::setApplicationVersion(QStringLiteral("v1.20"));
+    tarvo::quietDebugByDefault();
     // Help, version and usage errors are answered before anything needs a display.
     AppOptionsResult parsed;
     {

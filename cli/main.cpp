@@ -1,6 +1,7 @@
 #include "cli/ctloptions.h"
 #include "cli/ctloutput.h"
 #include "cli/tarvoctl.h"
+#include "device/logging.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -8,6 +9,7 @@
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
+    tarvo::quietDebugByDefault();
     QCoreApplication::setApplicationName(QStringLiteral("tarvoctl"));
     QCoreApplication::setApplicationVersion(QStringLiteral("v" TARVO_VERSION));
 

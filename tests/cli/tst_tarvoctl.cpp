@@ -153,6 +153,8 @@ void TestTarvoctl::infoEqualsTheWheelAndMonitorReportsInputs()
     QCOMPARE(controlCommand(control, "input 0201040300" + QString(22, '0')), QStringLiteral("ok"));
     QVERIFY(monitor.waitForFinished(20000));
     QCOMPARE(monitor.exitCode(), 0);
+    // Quiet by default: the test run's logging rules ask for no debug lines.
+    QCOMPARE(monitor.readAllStandardError(), QByteArray());
     QList<QJsonObject> events;
     for (const QByteArray& line : monitor.readAllStandardOutput().split('\n'))
         if (!line.isEmpty())
