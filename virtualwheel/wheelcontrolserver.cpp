@@ -89,8 +89,12 @@ void WheelControlServer::onReadyRead(QLocalSocket* socket)
         client.pending.clear();
         answers += answer.toUtf8() + '\n';
     }
-    if (!answers.isEmpty())
-        socket->write(answers);
+    if (answers.isEmpty())
+        return;
+    socket->write(answers);
+    // A client that has finished writing (a shell pipe into socat) half-closes its end; the
+    // socket closes at that end of input, and answers still waiting in its buffer would be lost.
+    socket->flush();
 }
 
 QString WheelControlServer::execute(const QString& line)
