@@ -9,7 +9,6 @@
 #endif
 
 #include <QApplication>
-#include <QDir>
 #include <QLockFile>
 #include <QTextStream>
 #include <memory>
@@ -46,7 +45,7 @@ int main(int argc, char* argv[])
 #endif
     // Two starts at the same moment (a double click on a launcher) would both find no answer
     // and both run. The lock makes probing and the window's listening one step per start.
-    QLockFile startLock(QDir::temp().filePath(QCoreApplication::applicationName() + QStringLiteral(".start.lock")));
+    QLockFile startLock(InstanceGuard::startLockPath(QCoreApplication::applicationName()));
     startLock.tryLock(10000); // should a start hang, the next one runs rather than waits for ever
     if (guarded && InstanceGuard::probeRunningInstance(QCoreApplication::applicationName())) {
         app.reset();

@@ -37,10 +37,14 @@ bool WheelLock::isLocked() const
 
 QString WheelLock::lockFilePath(const QString& key)
 {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty())
-        folder = QDir::tempPath();
+    const QString folder = runtimeFolder();
     // Device paths hold slashes and colons; a digest gives every key a plain file name.
     const QByteArray digest = QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex().left(20);
     return folder + QStringLiteral("/tarvoset-wheel-") + QString::fromLatin1(digest) + QStringLiteral(".lock");
+}
+
+QString WheelLock::runtimeFolder()
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    return folder.isEmpty() ? QDir::tempPath() : folder;
 }

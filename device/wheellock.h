@@ -29,6 +29,9 @@ public:
 
     // Where the lock of key lives.
     static QString lockFilePath(const QString& key);
+    // The user's runtime folder (Qt's runtime location), where TarvoSet's per-user locks
+    // and sockets live; the temporary folder where there is none.
+    static QString runtimeFolder();
 
 private:
     std::unique_ptr<QLockFile> m_file;

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLocalServer>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -37,7 +38,7 @@ public:
 bool answers(const QString& name)
 {
     QLocalSocket socket;
-    socket.connectToServer(name);
+    socket.connectToServer(InstanceGuard::serverName(name));
     return socket.waitForConnected(200);
 }
 } // namespace
@@ -53,6 +54,7 @@ private slots:
     void simultaneousStartsLeaveOneWindow();
     void crashedInstanceLeavesNoGuardBehind();
     void fileOfTheGuardsNameIsNeverRemoved();
+    void anotherUsersInstanceIsNotThisUsers();
 
 private:
     // A link to the program named name inside the temporary directory.
@@ -67,6 +69,11 @@ void TestInstance::initTestCase()
 {
     QVERIFY2(QFile::exists(programPath()), "TARVOSET_EXE must name the built program");
     QVERIFY(m_dir.isValid());
+    // The guards live in a runtime folder of this test's own (beside the links, not among them).
+    const QString runtime = m_dir.filePath(QStringLiteral("runtime"));
+    QVERIFY(QDir().mkdir(runtime));
+    QVERIFY(QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
     TrayAvailability::setForTesting(true); // the offscreen platform has none
 }
 
@@ -83,10 +90,6 @@ void TestInstance::start(QProcess& process, const QString& program, QProcess::Pr
 {
     // A virtual wheel keeps the children away from any real wheel on the machine.
     process.setProcessChannelMode(mode);
-    // Qt warns on stderr about a missing runtime directory; stderr is compared below.
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir.path());
-    process.setProcessEnvironment(env);
     process.start(program, {QStringLiteral("--virtual-wheel"), QStringLiteral("R-VELO")});
 }
 
@@ -167,7 +170,7 @@ void TestInstance::crashedInstanceLeavesNoGuardBehind()
     QTRY_VERIFY_WITH_TIMEOUT(answers(name), 10000);
     crashed.kill(); // SIGKILL: no chance to remove its socket
     QVERIFY(crashed.waitForFinished(5000));
-    QVERIFY2(QFile::exists(QDir::temp().filePath(name)), "the killed instance should leave its socket file");
+    QVERIFY2(QFile::exists(InstanceGuard::serverName(name)), "the killed instance should leave its socket file");
     QVERIFY(!answers(name));
 
     // The next start must take over the guard instead of running unguarded...
@@ -186,7 +189,7 @@ void TestInstance::crashedInstanceLeavesNoGuardBehind()
     next.terminate();
     if (!next.waitForFinished(5000))
         next.kill();
-    QFile::remove(QDir::temp().filePath(name));
+    QFile::remove(InstanceGuard::serverName(name));
 #endif
 }
 
@@ -198,7 +201,7 @@ void TestInstance::fileOfTheGuardsNameIsNeverRemoved()
     // Someone's file happens to carry the guard's name: the instance runs unguarded rather
     // than delete it.
     const QString name = QStringLiteral("tarvoset-notasocket-%1").arg(QCoreApplication::applicationPid());
-    const QString path = QDir::temp().filePath(name);
+    const QString path = InstanceGuard::serverName(name);
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("keep me");
@@ -213,6 +216,32 @@ void TestInstance::fileOfTheGuardsNameIsNeverRemoved()
 
     // With the name free, the guard listens.
     QVERIFY(InstanceGuard::listen(server, name));
+#endif
+}
+
+void TestInstance::anotherUsersInstanceIsNotThisUsers()
+{
+#ifdef Q_OS_WIN
+    QSKIP("Another user's pipe cannot be made here; the name's user part is the whole difference.");
+#else
+    // Another user's instance of the same program, listening in the shared temporary folder.
+    const QString name = QStringLiteral("tarvoset-users-%1").arg(QCoreApplication::applicationPid());
+    QLocalServer otherUser;
+    QVERIFY(otherUser.listen(QDir::temp().filePath(name)));
+    const QString program = linkAs(name);
+    ChildProcess first;
+    start(first, program);
+    QTRY_VERIFY_WITH_TIMEOUT(answers(name), 10000);
+    QVERIFY(!otherUser.hasPendingConnections());
+    // The user's own guard still works.
+    ChildProcess second;
+    start(second, program);
+    QVERIFY(second.waitForFinished(10000));
+    QCOMPARE(second.exitCode(), kAlreadyRunning);
+    QVERIFY(!otherUser.hasPendingConnections());
+    first.terminate();
+    if (!first.waitForFinished(5000))
+        first.kill();
 #endif
 }
 

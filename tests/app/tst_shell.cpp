@@ -1,4 +1,5 @@
 // The window shell: fixed size, the drag strip, the sidebar, the tray and the slot set.
+#include "app/instanceguard.h"
 #include "app/trayavailability.h"
 #include "support/mainwindowprobe.h"
 
@@ -309,7 +310,7 @@ void TestShell::trayRestoreFromMenuAndSecondStart()
     QVERIFY(QMetaObject::invokeMethod(&w, "onMinimize"));
     QVERIFY(MainWindowProbe::instanceServer(w).isListening());
     QLocalSocket probe;
-    probe.connectToServer(QCoreApplication::applicationName());
+    probe.connectToServer(InstanceGuard::serverName(QCoreApplication::applicationName()));
     QVERIFY(probe.waitForConnected(1000));
     QTRY_VERIFY(w.isVisible());
     QVERIFY(!tray->isVisible());
