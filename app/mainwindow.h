@@ -101,8 +101,9 @@ private:
 
     // Connection lifecycle (device/connection.cpp)
     void showWaitingScreen();
-    // A wheel present that this user may not open: the hint goes to the log and pbStatus's tool tip.
-    void showPermissionProblem();
+    // Why the window waits (no wheel, no permission, held by another TarvoSet program): in
+    // pbStatus's tool tip, and in the log when it changes.
+    void showWaitingReason(const QString& reason);
 
     // Model identification (settings/modelsetup.cpp)
     void identifyModel();

@@ -143,20 +143,9 @@ int Tarvoctl::openWheel()
         deviceHandle, m_options.force ? WheelOpener::HeldWheel::Use : WheelOpener::HeldWheel::Stop);
     switch (opened.status) {
     case WheelOpener::Result::Status::Held:
-        return m_output.fail(Held,
-                             QStringLiteral("the wheel %1 is held by another TarvoSet program (the window or "
-                                            "another tarvoctl); close it, or use --force")
-                                 .arg(opened.productId, 4, 16, QLatin1Char('0')));
-    case WheelOpener::Result::Status::NotOpened: {
-        const QString permission = WheelOpener::permissionProblem(deviceHandle.backend());
-        if (!permission.isEmpty())
-            return m_output.fail(NoWheel, permission);
-        const bool present = !deviceHandle.backend()->enumerate(tarvo::kVendorId).empty();
-        return m_output.fail(NoWheel,
-                             present ? QStringLiteral("the wheel is present but cannot be opened "
-                                                      "(in use by another program?)")
-                                     : QStringLiteral("no wheel found (vendor 7e57, product 2007 to 200d)"));
-    }
+        return m_output.fail(Held, WheelOpener::heldText(opened) + QStringLiteral(" Close it, or use --force."));
+    case WheelOpener::Result::Status::NotOpened:
+        return m_output.fail(NoWheel, WheelOpener::whyNotOpened(deviceHandle.backend(), opened));
     case WheelOpener::Result::Status::Opened:
         m_productId = opened.productId;
         return Done;

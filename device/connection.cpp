@@ -18,8 +18,8 @@ namespace {
 constexpr int kRetryDelayMs = 3000;
 constexpr int kTransferWaitMs = 100;
 
-// The permission hint goes to the log once, not at every retry.
-QString loggedPermissionProblem;
+// Why the window waits goes to the log once, not at every retry.
+QString loggedWaitingReason;
 
 // Hides the live input indicators and forgets what was lit: otherwise the first report of a
 // new connection "releases" it, and a bound encoder moves the bite point untouched.
@@ -37,13 +37,12 @@ void forgetLitInputs(QWidget* page)
 }
 } // namespace
 
-void MainWindow::showPermissionProblem()
+void MainWindow::showWaitingReason(const QString& reason)
 {
-    const QString problem = WheelOpener::permissionProblem(deviceHandle.backend());
-    ui->pbStatus->setToolTip(problem);
-    if (!problem.isEmpty() && problem != loggedPermissionProblem)
-        qCWarning(lcDevice).noquote() << problem;
-    loggedPermissionProblem = problem;
+    ui->pbStatus->setToolTip(reason);
+    if (reason != loggedWaitingReason)
+        qCInfo(lcDevice).noquote() << reason;
+    loggedWaitingReason = reason;
 }
 
 void MainWindow::onInit()
@@ -80,12 +79,13 @@ void MainWindow::onInit()
         productId = opened.productId;
     if (productId == 0) {
         showWaitingScreen();
-        showPermissionProblem();
+        showWaitingReason(WheelOpener::whyNotOpened(deviceHandle.backend(), opened));
         // Precise: a coarse timer may fire up to 5 % early.
         QTimer::singleShot(kRetryDelayMs, Qt::PreciseTimer, this, SLOT(onInit()));
         return;
     }
     qCDebug(lcDevice, "wheel %04x:%04x opened", tarvo::kVendorId, productId);
+    loggedWaitingReason.clear();
     // A quick replug never passes the waiting screen.
     forgetLitInputs(ui->page1);
 

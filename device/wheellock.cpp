@@ -35,6 +35,16 @@ bool WheelLock::isLocked() const
     return m_file->isLocked();
 }
 
+QString WheelLock::holder() const
+{
+    qint64 pid = 0;
+    QString host;
+    QString program;
+    if (!m_file->getLockInfo(&pid, &host, &program))
+        return QString();
+    return QStringLiteral("%1, process %2").arg(program.isEmpty() ? QStringLiteral("unnamed") : program).arg(pid);
+}
+
 QString WheelLock::lockFilePath(const QString& key)
 {
     const QString folder = runtimeFolder();

@@ -26,6 +26,9 @@ public:
     Result tryLock();
     void unlock();
     bool isLocked() const;
+    // Who holds the lock, as far as its file says ("tarvoctl, process 4711"); empty when
+    // it does not say.
+    QString holder() const;
 
     // Where the lock of key lives.
     static QString lockFilePath(const QString& key);

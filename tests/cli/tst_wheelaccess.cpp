@@ -1,9 +1,10 @@
-// A wheel whose hidraw node this user may not open: what tarvoctl and the window say about it.
+// A wheel that cannot be used, and why: what tarvoctl and the window say about it.
 #include "app/mainwindow.h"
 #include "cli/ctloptions.h"
 #include "cli/ctloutput.h"
 #include "cli/tarvoctl.h"
 #include "device/devicehandle.h"
+#include "device/wheellock.h"
 #include "inputs/messagelog.h"
 #include "support/mainwindowprobe.h"
 
@@ -16,9 +17,15 @@
 
 namespace {
 
-class ForbiddenWheel : public HidBackend
+// Wheels that are there, or not, and never open.
+class StubWheel : public HidBackend
 {
 public:
+    explicit StubWheel(std::vector<PresentDevice> devices, std::string key = {})
+        : present(std::move(devices))
+        , lockName(std::move(key))
+    {
+    }
     int opens = 0;
     int init() override { return 0; }
     std::unique_ptr<HidDevice> open(std::uint16_t, std::uint16_t) override
@@ -26,7 +33,21 @@ public:
         ++opens;
         return nullptr;
     }
-    std::vector<PresentDevice> enumerate(std::uint16_t) override { return {{0x2008, "/dev/hidraw7", true}}; }
+    std::vector<PresentDevice> enumerate(std::uint16_t) override { return present; }
+    std::string lockKey(std::uint16_t, std::uint16_t) override { return lockName; }
+
+private:
+    std::vector<PresentDevice> present;
+    std::string lockName;
+};
+
+class ForbiddenWheel : public StubWheel
+{
+public:
+    ForbiddenWheel()
+        : StubWheel({{0x2008, "/dev/hidraw7", true}})
+    {
+    }
 };
 
 QByteArray contents(FILE* file)
@@ -47,28 +68,53 @@ class TestWheelAccess : public QObject
     Q_OBJECT
 
 private slots:
-    void windowLogsTheHintOnceAndShowsItOnTheStatusLamp();
+    void windowSaysWhyItWaits_data();
+    void windowSaysWhyItWaits();
     void tarvoctlSaysWhyAndPointsAtTheRule();
 };
 
-void TestWheelAccess::windowLogsTheHintOnceAndShowsItOnTheStatusLamp()
+void TestWheelAccess::windowSaysWhyItWaits_data()
 {
-    ForbiddenWheel wheel;
+    QTest::addColumn<bool>("permission"); // the wheel's node may not be opened
+    QTest::addColumn<bool>("held"); // this test holds the wheel's lock
+    QTest::addColumn<int>("opensPerTry");
+    QTest::addColumn<QStringList>("says");
+    const QString pid = QString::number(QCoreApplication::applicationPid());
+    QTest::newRow("no wheel") << false << false << 7 << QStringList{"No wheel found", "7e57"};
+    QTest::newRow("no permission") << true << false << 7 << QStringList{"/dev/hidraw7", "70-tarvoset.rules"};
+    QTest::newRow("held by another program")
+        << false << true << 0 << QStringList{"held by another TarvoSet program", "tst_wheelaccess, process " + pid};
+}
+
+void TestWheelAccess::windowSaysWhyItWaits()
+{
+    QFETCH(bool, permission);
+    QFETCH(bool, held);
+    QFETCH(int, opensPerTry);
+    QFETCH(QStringList, says);
+    const std::string key = "held-" + std::to_string(QCoreApplication::applicationPid());
+    StubWheel wheel(permission ? std::vector<HidBackend::PresentDevice>{{0x2008, "/dev/hidraw7", true}}
+                        : held ? std::vector<HidBackend::PresentDevice>{{0x2007, "/dev/hidraw3", false}}
+                               : std::vector<HidBackend::PresentDevice>{},
+                    held ? key : std::string());
+    WheelLock lock(QString::fromStdString(key));
+    if (held)
+        QCOMPARE(lock.tryLock(), WheelLock::Result::Acquired);
     deviceHandle.setBackend(&wheel);
     MessageLog log;
     {
         MainWindow window;
         QPushButton* status = MainWindowProbe::ui(window)->pbStatus;
-        QTRY_VERIFY_WITH_TIMEOUT(status->toolTip().contains("/dev/hidraw7"), 5000);
-        QVERIFY(status->toolTip().contains("70-tarvoset.rules"));
+        QTRY_VERIFY_WITH_TIMEOUT(status->toolTip().contains(says.first()), 5000);
+        for (const QString& part : says)
+            QVERIFY2(status->toolTip().contains(part), qPrintable(status->toolTip()));
         QVERIFY(!status->isHidden());
         const int opens = wheel.opens;
         QMetaObject::invokeMethod(&window, "onInit");
         QMetaObject::invokeMethod(&window, "onInit");
-        QCOMPARE(wheel.opens, opens + 14);
-        QStringList hints = MessageLog::texts("tarvoset.device").filter("No permission");
-        QCOMPARE(hints.size(), 1);
-        QCOMPARE(hints.first(), status->toolTip());
+        QCOMPARE(wheel.opens, opens + 2 * opensPerTry);
+        // Logged once, not at every retry.
+        QCOMPARE(MessageLog::texts("tarvoset.device"), QStringList{status->toolTip()});
     }
     deviceHandle.setBackend(nullptr);
 }
