@@ -65,9 +65,20 @@ QString FirmwareDownload::errorText(QNetworkReply* reply)
         return QStringLiteral("the answer is larger than %1 bytes").arg(cap.toLongLong());
     if (reply->error() == QNetworkReply::OperationCanceledError)
         return QStringLiteral("no answer within %1 s").arg(updateTransferTimeout() / 1000);
-    if (reply->error() != QNetworkReply::NoError)
+    // Qt's own texts hide the status code and the trust question in longer sentences.
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (status >= 400)
+        return QStringLiteral("HTTP %1 for %2").arg(status).arg(reply->url().toDisplayString());
+    switch (reply->error()) {
+    case QNetworkReply::NoError:
+        return QString();
+    case QNetworkReply::HostNotFoundError:
+        return QStringLiteral("host %1 not found").arg(reply->url().host());
+    case QNetworkReply::SslHandshakeFailedError:
+        return QStringLiteral("certificate not trusted (%1)").arg(reply->errorString());
+    default:
         return reply->errorString();
-    return QString();
+    }
 }
 
 QByteArray FirmwareDownload::fetch(QNetworkAccessManager& manager, const QUrl& url, qint64 maxBytes, QString* error)

@@ -78,6 +78,7 @@ void MainWindow::onAutoUpgrade()
         return;
     const QUrl url(upgradeBaseUrl + QLatin1String(UpdateDocument::kFileName), QUrl::TolerantMode);
     QNetworkReply* reply = FirmwareDownload::get(networkManager, url, FirmwareDownload::kMaxDocumentBytes);
+    ui->pbAutoUpgrade->setToolTip(QString()); // the last check's failure is history now
     ui->pbAutoUpgrade->setEnabled(false);
     ui->pbAutoUpgrade->setText(tr("Checking ..."));
     connect(reply, SIGNAL(finished()), this, SLOT(onUpgradeReady()));
@@ -91,8 +92,16 @@ void MainWindow::onUpgradeReady()
     reply->deleteLater();
     const std::optional<UpdateDocument> document = UpdateDocument::fromJson(FirmwareDownload::body(reply));
     if (!document) {
-        qCDebug(lcDevice).noquote() << "update check failed:" << FirmwareDownload::errorText(reply);
+        // No message box for an unreachable server, but the reason stays at hand until the
+        // next check.
+        QString why = FirmwareDownload::errorText(reply);
+        if (why.isEmpty())
+            why = QStringLiteral("the server's %1 is not a version document")
+                      .arg(QLatin1String(UpdateDocument::kFileName));
+        const QString reason = tr("Update check failed: %1").arg(why);
+        qCWarning(lcDevice).noquote() << reason;
         resetUpgradeUi();
+        ui->pbAutoUpgrade->setToolTip(reason);
         return;
     }
     qCDebug(lcDevice) << "update document:" << document->object;

@@ -8,6 +8,7 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -41,6 +42,8 @@ private slots:
     void cleanup();
     void update_data();
     void update();
+    void failedCheckSaysWhy_data();
+    void failedCheckSaysWhy();
 
 private:
     QTemporaryDir m_dir;
@@ -64,6 +67,7 @@ void TestUpdate::initTestCase()
 void TestUpdate::cleanup()
 {
     m_server.reset();
+    setUpdateServerBaseUrl(m_server.baseUrl());
 }
 
 void TestUpdate::update_data()
@@ -165,6 +169,46 @@ void TestUpdate::update()
     QTRY_VERIFY_WITH_TIMEOUT(manager.findChildren<QNetworkReply*>().isEmpty(), 10000);
     // Whatever happened, no download is left behind.
     QTRY_COMPARE_WITH_TIMEOUT(QDir(m_tmp).entryList(QDir::Files), QStringList(), 10000);
+}
+
+void TestUpdate::failedCheckSaysWhy_data()
+{
+    QTest::addColumn<QString>("served"); // version.json: ok, 404, html; none: no server at all
+    QTest::addColumn<bool>("trusted");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("untrusted certificate") << "ok" << false << "certificate not trusted";
+    QTest::newRow("version.json not found") << "404" << true << "HTTP 404";
+    QTest::newRow("HTML instead of JSON") << "html" << true << "not a version document";
+    QTest::newRow("nothing listens") << "none" << true << "refused";
+}
+
+void TestUpdate::failedCheckSaysWhy()
+{
+    QFETCH(QString, served);
+    QFETCH(bool, trusted);
+    QFETCH(QString, says);
+    using Response = HttpsServer::Response;
+    m_server.serve(kFolder + "version.json",
+                   served == "404"        ? Response{404, "<html>Not found</html>", {}, false}
+                       : served == "html" ? Response{200, "<html>Maintenance</html>", {}, false}
+                                          : Response{200, document("Aug 3 2023,14:06", ""), {}, false});
+    setUpdateCaCertificates(trusted ? m_server.caFile() : QString());
+    if (served == "none") {
+        QTcpServer closed; // a port that was free a moment ago, now refused
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        setUpdateServerBaseUrl(QString("https://127.0.0.1:%1/").arg(closed.serverPort()));
+    }
+    FirmwareWindow w;
+    QVERIFY(w.waitConnected());
+    QPushButton* check = w.ui()->pbAutoUpgrade;
+    MessageBox::setNextAnswer(QMessageBox::No);
+    for (int round = 0; round < 2; ++round) {
+        check->click();
+        QVERIFY(check->toolTip().isEmpty()); // until the next check only
+        QTRY_VERIFY_WITH_TIMEOUT(w.atRest(), 30000);
+        QVERIFY2(check->toolTip().contains(says), qPrintable(check->toolTip()));
+    }
+    QCOMPARE(shownBoxes(), QStringList());
 }
 
 QTEST_MAIN(TestUpdate)
