@@ -22,6 +22,7 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QNetworkAccessManager>
+#include <QSaveFile>
 #include <QTextStream>
 #include <QTimer>
 #include <algorithm>
@@ -74,13 +75,16 @@ QJsonObject members(const WheelState& state, const QList<KeyRef>& keys)
     return object;
 }
 
-bool writable(const QString& path)
+// Why path cannot be written (the system's reason), or empty when it can. The trial leaves
+// nothing behind.
+QString cannotWrite(const QString& path)
 {
-    const QFileInfo file(path);
-    if (file.exists())
-        return file.isFile() && file.isWritable();
-    const QFileInfo folder(file.absolutePath());
-    return folder.isDir() && folder.isWritable();
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly)) {
+        file.cancelWriting();
+        return QString();
+    }
+    return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
 }
 
 } // namespace
@@ -116,6 +120,33 @@ int Tarvoctl::run()
         if (m_options.command == QLatin1String(command.word))
             return (this->*command.run)();
     return m_output.fail(BadInput, QStringLiteral("unknown command '%1'").arg(m_options.command));
+}
+
+int Tarvoctl::runCommandLine(const QStringList& arguments, HidBackend* backend)
+{
+    const CtlParseResult parsed = parseCtlOptions(arguments);
+    const CtlOutput output(parsed.options.json);
+    switch (parsed.action) {
+    case CtlParseResult::Action::Version:
+        output.line(QStringLiteral("tarvoctl ") + QCoreApplication::applicationVersion());
+        return Done;
+    case CtlParseResult::Action::Help:
+        std::fputs(parsed.helpText.toUtf8().constData(), stdout);
+        return Done;
+    case CtlParseResult::Action::UsageError: {
+        // One line that says what was wrong; the whole usage would bury it.
+        QString error = parsed.error;
+        if (error.endsWith(QLatin1Char('.')))
+            error.chop(1);
+        output.message(error + QStringLiteral("; see tarvoctl --help"));
+        if (output.json())
+            output.document(QJsonObject{{"error", error}});
+        return BadInput;
+    }
+    case CtlParseResult::Action::Run:
+        break;
+    }
+    return Tarvoctl(parsed.options, backend).run();
 }
 
 int Tarvoctl::setUpBackend()
@@ -234,6 +265,8 @@ int Tarvoctl::list()
         if (!m_output.json())
             m_output.line(QStringLiteral("%1  %2  %3").arg(productId, path, open ? model : problem));
     }
+    if (devices.empty())
+        m_output.message(WheelOpener::whyNotOpened(backend, {}));
     if (m_output.json())
         m_output.document(QJsonObject{{"wheels", wheels}});
     return Done;
@@ -258,7 +291,7 @@ int Tarvoctl::get()
 {
     const std::optional<KeyRef> key = WheelKeys::parseKey(m_options.arguments.first());
     if (!key)
-        return m_output.fail(BadInput, QStringLiteral("unknown key '%1'").arg(m_options.arguments.first()));
+        return m_output.fail(BadInput, WheelKeys::unknownKeyText(m_options.arguments.first()));
     WheelState state;
     if (const int code = openAndRead(&state))
         return code;
@@ -373,8 +406,11 @@ int Tarvoctl::backup()
         return code;
     const bool inLibrary = path != m_options.arguments.first();
     // The library's folder is made when the profile is written.
-    if (!toStdout && !inLibrary && !writable(path))
-        return m_output.fail(BadInput, QStringLiteral("cannot write %1").arg(path));
+    if (!toStdout && !inLibrary) {
+        const QString problem = cannotWrite(path);
+        if (!problem.isEmpty())
+            return m_output.fail(BadInput, problem);
+    }
     WheelState state;
     if (const int code = openAndRead(&state))
         return code;
@@ -409,7 +445,7 @@ int Tarvoctl::restore()
         return code;
     if (profile.model != state.model && !m_options.force)
         return m_output.fail(BadInput,
-                             QStringLiteral("%1 is a profile of the %2, the wheel is a %3; add --force to "
+                             QStringLiteral("%1 is a profile of the %2, not of the %3 connected; add --force to "
                                             "restore it anyway")
                                  .arg(path, profile.model, state.model));
 
@@ -540,8 +576,11 @@ QString imageProblem(const QString& path)
     const QFileInfo file(path);
     if (!path.endsWith(QLatin1String(".bin"), Qt::CaseSensitive))
         return QStringLiteral("%1 is not a firmware image: its name must end in .bin").arg(path);
-    if (!file.isFile() || !file.isReadable())
-        return QStringLiteral("cannot read the firmware image %1").arg(path);
+    if (file.isDir())
+        return QStringLiteral("cannot read the firmware image %1: it is a folder").arg(path);
+    QFile image(path);
+    if (!image.open(QIODevice::ReadOnly))
+        return QStringLiteral("cannot read the firmware image %1: %2").arg(path, image.errorString());
     if (file.size() == 0)
         return QStringLiteral("the firmware image %1 is empty").arg(path);
     if (!FirmwareTransfer::acceptsImage(path))
@@ -607,7 +646,8 @@ int Tarvoctl::flash()
         return m_output.fail(BadInput, problem);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return m_output.fail(BadInput, QStringLiteral("cannot read the firmware image %1").arg(path));
+        return m_output.fail(BadInput,
+                             QStringLiteral("cannot read the firmware image %1: %2").arg(path, file.errorString()));
     const QByteArray image = file.read(tarvo::kMaxFirmwareSize + 1);
     if (image.size() > tarvo::kMaxFirmwareSize || image.isEmpty())
         return m_output.fail(BadInput, imageProblem(path));

@@ -24,6 +24,10 @@ public:
     ~Tarvoctl();
     int run();
 
+    // The whole program after the application object: parses arguments (the program's name
+    // first), answers --help, --version and usage errors, or runs the command.
+    static int runCommandLine(const QStringList& arguments, HidBackend* backend = nullptr);
+
 private:
     int list();
     int info();

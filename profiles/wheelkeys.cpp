@@ -118,6 +118,13 @@ tarvo::Rgb WheelKeys::slotColour(const tarvo::LedLevels& levels, int slot)
     return tarvo::ledSlotLevels(levels, std::size_t(slot));
 }
 
+QString WheelKeys::unknownKeyText(const QString& name)
+{
+    if (name.startsWith(QLatin1String("led.")))
+        return QStringLiteral("unknown key '%1': the LED slots are 0 to %2").arg(name).arg(int(tarvo::kLedSlots) - 1);
+    return QStringLiteral("unknown key '%1'").arg(name);
+}
+
 std::optional<KeyRef> WheelKeys::parseKey(const QString& name)
 {
     static const QRegularExpression ledSlot(QStringLiteral("^led\\.(0|[1-9][0-9]?)$"));
@@ -323,7 +330,7 @@ bool SettingChanges::parse(const QStringList& assignments, SettingChanges* chang
         const QString value = assignment.mid(equals + 1);
         const std::optional<KeyRef> key = WheelKeys::parseKey(keyName);
         if (!key) {
-            *error = QStringLiteral("unknown key '%1'").arg(keyName);
+            *error = WheelKeys::unknownKeyText(keyName);
             return false;
         }
         if (WheelKeys::isReadOnly(key->key)) {

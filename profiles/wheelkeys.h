@@ -45,6 +45,8 @@ public:
     static tarvo::Rgb slotColour(const tarvo::LedLevels& levels, int slot);
 
     static std::optional<KeyRef> parseKey(const QString& name);
+    // The refusal of a name parseKey did not take; an LED slot out of range names the range.
+    static QString unknownKeyText(const QString& name);
     static QString name(const KeyRef& key);
     static QString member(const KeyRef& key);
     static bool isReadOnly(Key key);

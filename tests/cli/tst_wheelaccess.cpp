@@ -12,6 +12,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <cstdio>
 
@@ -71,6 +72,8 @@ private slots:
     void windowSaysWhyItWaits_data();
     void windowSaysWhyItWaits();
     void tarvoctlSaysWhyAndPointsAtTheRule();
+    void tarvoctlMessages_data();
+    void tarvoctlMessages();
 };
 
 void TestWheelAccess::windowSaysWhyItWaits_data()
@@ -145,6 +148,47 @@ void TestWheelAccess::tarvoctlSaysWhyAndPointsAtTheRule()
     CtlOutput::redirect(stdout, stderr);
     std::fclose(out);
     std::fclose(err);
+}
+
+void TestWheelAccess::tarvoctlMessages_data()
+{
+    QTest::addColumn<QStringList>("args"); // NOWHERE: a missing folder
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("says"); // in the one line on stderr
+    QFile missing(QDir::temp().filePath("no-such-folder-of-tarvoctl/p"));
+    QVERIFY(!missing.open(QIODevice::ReadOnly));
+    const QString why = missing.errorString(); // the system's own words
+    const QStringList rvelo{"--virtual-wheel", "R-VELO"};
+    QTest::newRow("list without a wheel") << QStringList{"list"} << 0 << "No wheel found";
+    QTest::newRow("unknown option") << QStringList{"--frob", "info"} << 2 << "frob'; see tarvoctl --help";
+    QTest::newRow("command without its argument") << QStringList{"get"} << 2 << "get KEY; see tarvoctl --help";
+    QTest::newRow("LED slot 48") << rvelo + QStringList{"get", "led.48"} << 2 << "0 to 47";
+    QTest::newRow("backup into no folder") << rvelo + QStringList{"backup", "NOWHERE/p.json"} << 2 << why;
+    QTest::newRow("image missing") << rvelo + QStringList{"flash", "--yes", "NOWHERE/f.bin"} << 2 << why;
+    QTest::newRow("profile of another model") << rvelo + QStringList{"restore", "KTR2"} << 2 << "not of the R-VELO";
+}
+
+void TestWheelAccess::tarvoctlMessages()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, code);
+    QFETCH(QString, says);
+    QTemporaryDir dir;
+    const QString ktr2 = dir.filePath("ktr2.json");
+    args.replaceInStrings("NOWHERE", dir.filePath("missing")).replaceInStrings("KTR2", ktr2);
+    StubWheel none({});
+    FILE* scratch = std::tmpfile();
+    FILE* err = std::tmpfile();
+    CtlOutput::redirect(scratch, scratch);
+    QCOMPARE(Tarvoctl::runCommandLine({"tarvoctl", "--virtual-wheel", "KTR2", "backup", ktr2}), 0);
+    CtlOutput::redirect(scratch, err);
+    QCOMPARE(Tarvoctl::runCommandLine(QStringList{"tarvoctl"} + args, args.contains("list") ? &none : nullptr), code);
+    const QString text = QString::fromUtf8(contents(err));
+    CtlOutput::redirect(stdout, stderr);
+    std::fclose(scratch);
+    std::fclose(err);
+    QCOMPARE(text.count('\n'), 1);
+    QVERIFY2(text.contains(says), qPrintable(text));
 }
 
 QTEST_MAIN(TestWheelAccess)
