@@ -3,6 +3,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QLockFile>
+#include <QMutex>
 #include <QStandardPaths>
 
 WheelLock::WheelLock(const QString& key)
@@ -55,6 +56,18 @@ QString WheelLock::lockFilePath(const QString& key)
 
 QString WheelLock::runtimeFolder()
 {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    return folder.isEmpty() ? QDir::tempPath() : folder;
+    // Without XDG_RUNTIME_DIR Qt makes up a folder and warns each time it is asked; once per
+    // setting of the variable is enough.
+    static QMutex mutex;
+    static QByteArray askedFor;
+    static QString folder;
+    const QMutexLocker lock(&mutex);
+    const QByteArray variable = qgetenv("XDG_RUNTIME_DIR");
+    if (folder.isEmpty() || variable != askedFor) {
+        askedFor = variable;
+        folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+        if (folder.isEmpty())
+            folder = QDir::tempPath();
+    }
+    return folder;
 }
