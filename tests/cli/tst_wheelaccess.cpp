@@ -42,15 +42,6 @@ private:
     std::string lockName;
 };
 
-class ForbiddenWheel : public StubWheel
-{
-public:
-    ForbiddenWheel()
-        : StubWheel({{0x2008, "/dev/hidraw7", true}})
-    {
-    }
-};
-
 QByteArray contents(FILE* file)
 {
     std::fflush(file);
@@ -124,7 +115,7 @@ void TestWheelAccess::windowSaysWhyItWaits()
 
 void TestWheelAccess::tarvoctlSaysWhyAndPointsAtTheRule()
 {
-    ForbiddenWheel wheel;
+    StubWheel wheel({{0x2008, "/dev/hidraw7", true}});
     FILE* out = std::tmpfile();
     FILE* err = std::tmpfile();
     CtlOutput::redirect(out, err);
