@@ -136,12 +136,11 @@ void TestTarvoctl::infoEqualsTheWheelAndMonitorReportsInputs()
 {
     const QString state = path("info.json");
     const QString control = QStringLiteral("tarvoctl-test-%1").arg(QCoreApplication::applicationPid());
+    // Until it is ended: the events are awaited, not a time.
     QProcess monitor;
     monitor.start(qEnvironmentVariable("TARVOCTL_EXE"),
                   wheel("R-VELO", state) << "--wheel-control" << control << "--json"
-                                         << "monitor"
-                                         << "--seconds"
-                                         << "4");
+                                         << "monitor");
     QTRY_VERIFY_WITH_TIMEOUT(controlCommand(control, "state").startsWith('{'), 10000);
     // Values away from the factory ones, levels that the 4-bit codes carry exactly.
     for (const char* line : {"set paddleMode 120", "set calLeftMin 10", "set calRightMax 4000", "set pulseWidth 77",
@@ -151,12 +150,17 @@ void TestTarvoctl::infoEqualsTheWheelAndMonitorReportsInputs()
     // Right paddle 0x0102, left 0x0304, input 3 pressed; then released with the paddles still.
     QCOMPARE(controlCommand(control, "input 0201040304" + QString(22, '0')), QStringLiteral("ok"));
     QCOMPARE(controlCommand(control, "input 0201040300" + QString(22, '0')), QStringLiteral("ok"));
+    QByteArray output;
+    QTRY_VERIFY_WITH_TIMEOUT((output += monitor.readAllStandardOutput()).count('\n') >= 3, 20000);
+    monitor.terminate();
     QVERIFY(monitor.waitForFinished(20000));
+    QCOMPARE(monitor.exitStatus(), QProcess::NormalExit);
     QCOMPARE(monitor.exitCode(), 0);
     // Quiet by default: the test run's logging rules ask for no debug lines.
     QCOMPARE(monitor.readAllStandardError(), QByteArray());
+    output += monitor.readAllStandardOutput();
     QList<QJsonObject> events;
-    for (const QByteArray& line : monitor.readAllStandardOutput().split('\n'))
+    for (const QByteArray& line : output.split('\n'))
         if (!line.isEmpty())
             events.append(QJsonDocument::fromJson(line).object());
     QCOMPARE(events.size(), 3);
@@ -719,18 +723,20 @@ void TestTarvoctl::lockBetweenWindowAndTarvoctl()
     QProcess holder;
     const QString control = QStringLiteral("tarvoctl-holder-%1").arg(QCoreApplication::applicationPid());
     holder.start(qEnvironmentVariable("TARVOCTL_EXE"),
-                 wheel("R-VELO", state) << "--wheel-control" << control << "monitor"
-                                        << "--seconds"
-                                        << "6");
+                 wheel("R-VELO", state) << "--wheel-control" << control << "monitor");
     QTRY_VERIFY_WITH_TIMEOUT(heldBy(holder), 10000);
     QCOMPARE(ctl(wheel("R-VELO", state) << "info").code, 4);
     QFile::remove(trace);
     tool.start(window(), wheel("R-VELO", state, trace));
     QVERIFY(tool.waitForStarted());
-    QTest::qWait(2000);
+    // A whole round of the window's opens has passed the held wheel by: the other ids were tried.
+    QTRY_VERIFY_WITH_TIMEOUT(!linesOfKind(readTrace(trace), "open").isEmpty()
+                                 && linesOfKind(readTrace(trace), "open").last().data == "7e57:200d",
+                             15000);
     QVERIFY(!windowOpened());
     // The window waits with the flash it read at its start; the holder changes it meanwhile.
     QCOMPARE(controlCommand(control, "set pulseWidth 150"), QStringLiteral("ok"));
+    holder.terminate();
     QVERIFY(holder.waitForFinished(15000));
     QCOMPARE(holder.exitCode(), 0);
     QTRY_VERIFY_WITH_TIMEOUT(windowOpened(), 15000);

@@ -5,8 +5,8 @@
 #include "cli/tarvoctl.h"
 #include "device/devicehandle.h"
 #include "device/wheellock.h"
-#include "inputs/messagelog.h"
 #include "support/mainwindowprobe.h"
+#include "support/messagelog.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

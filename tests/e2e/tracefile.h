@@ -4,6 +4,7 @@
 #include <QList>
 #include <QRegularExpression>
 #include <QString>
+#include <QStringList>
 
 // One parsed line of a HID trace file.
 struct TraceLine
@@ -14,15 +15,21 @@ struct TraceLine
     int result = 0;
 };
 
-// Reads a trace; a line not in the trace format is returned with kind "malformed" and data = the line.
-inline QList<TraceLine> readTrace(const QString& path)
+// The readout's queries, in order, as the first bytes of each frame (command 0x0B, selector,
+// parameter): model, LED blocks 0 to 3, lamps, paddles, pulse width, clutch, version.
+inline const QStringList kReadoutQueries = {"020b0d", "020b00", "020b01",   "020b02",   "020b03",
+                                            "020b11", "020b0a", "020b0c04", "020b0c08", "020b09"};
+
+// Reads a trace from the byte offset on; a line not in the trace format is returned with kind
+// "malformed" and data = the line.
+inline QList<TraceLine> readTrace(const QString& path, qint64 offset = 0)
 {
     static const QRegularExpression format(
         QStringLiteral("^(\\d+\\.\\d{3}) (open|close|send-feature|get-feature|write|read) "
                        "([0-9a-f]+|[0-9a-f]{4}:[0-9a-f]{4}|-) (-?\\d+)$"));
     QList<TraceLine> lines;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text) || !file.seek(offset))
         return lines;
     const QStringList rows = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     for (const QString& row : rows) {

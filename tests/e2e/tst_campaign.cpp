@@ -8,14 +8,14 @@
 // is gone and a full re-read once it is back, no success message for an operation that failed,
 // and nothing in the wheel's flash that the user did not ask to save.
 //
-// Long runs: tst_campaign --points N [--seed S] (or TARVO_CAMPAIGN_POINTS, TARVO_CAMPAIGN_SEED).
+// A run replays its seed: the same one in every run unless asked for another. Long random runs:
+// tst_campaign --seed random --points N (or TARVO_CAMPAIGN_SEED, TARVO_CAMPAIGN_POINTS).
 #include "../firmware/httpsserver.h"
-#include "app/messagebox.h"
 #include "campaign.h"
-#include "device/devicehandle.h"
-#include "device/hidtrace.h"
 #include "firmware/updateserver.h"
-#include "support/mainwindowprobe.h"
+#include "support/controlsocket.h"
+#include "support/messageboxes.h"
+#include "support/wheelwindow.h"
 #include "tracefile.h"
 
 #include <QCryptographicHash>
@@ -24,17 +24,18 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLocalSocket>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 
-using campaign::Fault;
+using Fault = FaultyHid::Fault;
 
 namespace {
 
-quint32 g_seed = 0;
+// The seed of every run that names none.
+constexpr quint32 kFixedSeed = 20240601;
+quint32 g_seed = kFixedSeed;
 int g_points = 100;
 
 enum class Op {
@@ -59,36 +60,6 @@ constexpr int kOpWeights[] = {4, 4, 2, 3, 3, 3, 4, 2, 2, 1, 1};
 const QString kModel = QStringLiteral("QLN5");
 const QStringList kSuccessTexts = {"Success: Setting saved.", "Success: LED colors saved.",
                                    "Notify: Firmware updated successfully.", "Notify: Flash data has been cleared."};
-// The readout's queries, in order, as the first bytes of each frame (command 0x0B, selector,
-// parameter): model, LED blocks 0 to 3, lamps, paddles, pulse width, clutch, version.
-const QStringList kReadoutQueries = {"020b0d", "020b00", "020b01",   "020b02",   "020b03",
-                                     "020b11", "020b0a", "020b0c04", "020b0c08", "020b09"};
-
-QStringList shownSince(int from)
-{
-    QStringList boxes;
-    const auto& shown = MessageBox::shown();
-    for (int i = from; i < shown.size(); ++i)
-        boxes.append(shown[i].title + ": " + shown[i].text);
-    return boxes;
-}
-
-QList<TraceLine> traceFrom(const QString& path, qint64 offset)
-{
-    QFile file(path);
-    QList<TraceLine> lines;
-    if (!file.open(QIODevice::ReadOnly))
-        return lines;
-    file.seek(offset);
-    const QString rest = QString::fromUtf8(file.readAll());
-    QTemporaryFile part;
-    if (part.open()) {
-        part.write(rest.toUtf8());
-        part.close();
-        lines = readTrace(part.fileName());
-    }
-    return lines;
-}
 
 bool anyFailed(const QList<TraceLine>& lines)
 {
@@ -146,8 +117,9 @@ void noteReadout(const QList<TraceLine>& lines, bool* paddleKnown, bool* clutchK
 {
     bool* asking = nullptr;
     bool sentOk = false;
-    bool paddleAsked = false;
-    bool clutchAsked = false;
+    // Before an open no query is the readout's: a save asks for the switch too.
+    bool paddleAsked = true;
+    bool clutchAsked = true;
     for (const TraceLine& line : lines) {
         if (line.kind == "open" && line.result == 1) {
             *paddleKnown = *clutchKnown = false;
@@ -167,6 +139,43 @@ void noteReadout(const QList<TraceLine>& lines, bool* paddleKnown, bool* clutchK
             asking = nullptr;
         }
     }
+}
+
+// Failed opens of every product id since the last close: the window is waiting.
+bool waitingInTrace(const QList<TraceLine>& lines)
+{
+    int failedOpens = 0;
+    bool closed = false;
+    for (const TraceLine& line : lines) {
+        if (line.kind == "close")
+            closed = true;
+        else if (line.kind == "open")
+            failedOpens = line.result == 0 && closed ? failedOpens + 1 : 0;
+    }
+    return failedOpens >= 7;
+}
+
+int opensIn(const QList<TraceLine>& lines)
+{
+    int opens = 0;
+    for (const TraceLine& line : lines)
+        opens += line.kind == "open" && line.result == 1;
+    return opens;
+}
+
+// Done when the readout after the last open has run through the version query.
+bool readoutOver(const QList<TraceLine>& lines)
+{
+    int lastOpen = -1;
+    for (int i = 0; i < lines.size(); ++i)
+        if (lines[i].kind == "open")
+            lastOpen = lines[i].result == 1 ? i : -1;
+    if (lastOpen < 0)
+        return false;
+    for (int i = lastOpen + 1; i < lines.size(); ++i)
+        if (lines[i].kind == "send-feature" && lines[i].data.startsWith("020b09"))
+            return true;
+    return false;
 }
 
 QByteArray randomBytes(QRandomGenerator& random, int size)
@@ -236,40 +245,17 @@ private:
     HttpsServer m_server;
 };
 
-struct TestCampaign::Bench
+// The window on an in-process wheel, with every HID call traced, and what the points learn.
+struct TestCampaign::Bench : WheelWindow
 {
-    Bench(const QString& folder)
-        : wheel(kModel, 0x2007)
-        , striker(wheel)
-        , trace(&striker, folder + "/trace.log")
+    explicit Bench(const QString& folder)
+        : WheelWindow(kModel, 0x2007, folder + "/trace.log")
         , tracePath(folder + "/trace.log")
         , folder(folder)
+        , factory(wheel.state().value("flash").toObject())
     {
-        factory = wheel.state().value("flash").toObject();
-        deviceHandle.setBackend(&trace);
     }
-    ~Bench()
-    {
-        window.reset();
-        deviceHandle.close();
-        deviceHandle.setBackend(nullptr);
-    }
-    Ui::MainWindow* ui() { return MainWindowProbe::ui(*window); }
-    bool connected()
-    {
-        return window && ui()->lbHead->text() == "TARVO " + kModel && ui()->pbS1->isEnabled()
-            && ui()->pbStatus->isHidden() && MainWindowProbe::eventThread(*window).isRunning();
-    }
-    bool waiting()
-    {
-        return ui()->lbHead->text() == "WAITING FOR DEVICE..." && !ui()->pbS1->isEnabled()
-            && !ui()->pbStatus->isHidden();
-    }
-    bool atRest()
-    {
-        return ui()->pbAutoUpgrade->isEnabled() && ui()->pgUpgrade->isHidden()
-            && !MainWindowProbe::upgradeThread(*window).isRunning();
-    }
+    bool atRest() { return firmwarePageAtRest() && !upgradeThread().isRunning(); }
     qint64 traceSize() const { return QFileInfo(tracePath).size(); }
     QJsonObject flash() const { return wheel.state().value("flash").toObject(); }
     QJsonObject live() const { return wheel.state().value("live").toObject(); }
@@ -295,13 +281,9 @@ struct TestCampaign::Bench
         return allowed;
     }
 
-    VirtualWheel wheel;
-    campaign::Striker striker;
-    HidTrace trace;
     QString tracePath;
     QString folder;
     QJsonObject factory;
-    std::unique_ptr<MainWindow> window;
     QRandomGenerator random;
     bool paddleKnown = true; // the paddle page shows what the wheel told or the user chose
     bool clutchKnown = true; // the same for the clutch switch
@@ -333,10 +315,7 @@ void TestCampaign::inProcess()
     Bench b(m_dir.path());
     b.random.seed(g_seed);
     b.watchdog = &watchdog;
-    MessageBox::clearShown();
-    MessageBox::clearAnswers();
-    b.window = std::make_unique<MainWindow>();
-    QTRY_VERIFY_WITH_TIMEOUT(b.connected(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(b.showsWheel(), 10000);
 
     QElapsedTimer clock;
     clock.start();
@@ -484,7 +463,7 @@ QString TestCampaign::runPoint(Bench& b, int index)
     const qint64 traceBefore = b.traceSize();
     QElapsedTimer clock;
     clock.start();
-    b.striker.arm(moment, fault, count);
+    b.faults.arm(moment, fault, count);
     bool timeStruck = false;
 
     switch (op) {
@@ -556,7 +535,7 @@ QString TestCampaign::runPoint(Bench& b, int index)
     case Op::Download: {
         if (fault == Fault::Unplug && random.bounded(2)) {
             // While the image is still on its way.
-            b.striker.disarm();
+            b.faults.disarm();
             QTimer::singleShot(int(random.bounded(40)), b.window.get(), [&b, &timeStruck] {
                 b.wheel.unplug();
                 timeStruck = true;
@@ -576,9 +555,15 @@ QString TestCampaign::runPoint(Bench& b, int index)
         QMetaObject::invokeMethod(b.window.get(), "onClose");
         break;
     }
+    // A transfer runs in a thread of its own: its end is never reported inside the click. The
+    // rest talk to the wheel from the window, a few calls each, far within the bound.
     const qint64 blocked = clock.elapsed();
-    if (blocked > 2000 && op != Op::Calibrate)
+    if (blocked > 10000 && op != Op::Calibrate)
         return where + QString(": the window was blocked %1 ms").arg(blocked);
+    if (op == Op::Firmware
+        && (shownBoxes(shownBefore).contains(kSuccessTexts[2])
+            || shownBoxes(shownBefore).contains("Error: Firmware update failed.")))
+        return where + ": the transfer ran inside the click";
 
     if (op == Op::Firmware || op == Op::Download) {
         // Over when the page is back at rest with the thread done (a success or failure
@@ -587,17 +572,16 @@ QString TestCampaign::runPoint(Bench& b, int index)
             [&] { return !ui->pbAutoUpgrade->isEnabled() ? false : b.atRest() && clock.elapsed() > 50; }, 20000);
         if (!over)
             return where + ": the transfer never ended";
-        QTest::qWait(50); // the last progress signal may still be on its way
+        b.settle(); // the last progress signal may still be on its way
     }
-    const bool struck = b.striker.struck() || timeStruck;
-    b.striker.disarm();
+    const bool struck = b.faults.struck() || timeStruck;
+    b.faults.disarm();
     const bool unplugged = fault == Fault::Unplug && struck;
 
     if (op == Op::Close) {
         if (b.window->isVisible())
             return where + ": the window stayed open";
-        b.window.reset();
-        b.window = std::make_unique<MainWindow>();
+        b.restart();
         ui = b.ui();
     }
 
@@ -607,54 +591,59 @@ QString TestCampaign::runPoint(Bench& b, int index)
         if (blink)
             b.wheel.plug();
         const auto closed = [&] {
-            for (const TraceLine& line : traceFrom(b.tracePath, traceBefore))
+            for (const TraceLine& line : readTrace(b.tracePath, traceBefore))
                 if (line.kind == "close")
                     return true;
             return false;
         };
-        if (!QTest::qWaitFor(closed, 2000))
+        if (!QTest::qWaitFor(closed, 10000))
             return where + ": the lost wheel was never closed";
         if (!blink) {
-            if (!QTest::qWaitFor([&] { return b.waiting(); }, 2000))
+            if (!QTest::qWaitFor([&] { return b.showsWaiting(); }, 10000))
                 return where + ": no waiting screen while the wheel is gone";
             b.wheel.plug();
         }
     }
     // A transfer's end opens the wheel afresh three seconds later, when it is open by then (the
-    // retry may have brought a pulled wheel back first); its re-read must not fall in the next point.
-    if (shownSince(shownBefore).contains(kSuccessTexts[2])
-        || shownSince(shownBefore).contains("Error: Firmware update failed.")) {
+    // retry may have brought a pulled wheel back first); its re-read must not fall in the next
+    // point. The program's own timer (coarse: up to 5 % early), on the trace's clock from the
+    // last firmware frame.
+    if (shownBoxes(shownBefore).contains(kSuccessTexts[2])
+        || shownBoxes(shownBefore).contains("Error: Firmware update failed.")) {
         const qint64 mark = b.traceSize();
-        QElapsedTimer sinceEnd;
-        sinceEnd.start();
-        const bool reopened = QTest::qWaitFor(
-            [&] {
-                for (const TraceLine& line : traceFrom(b.tracePath, mark))
-                    if (line.kind == "open" && sinceEnd.elapsed() > 2900)
-                        return true;
-                return false;
-            },
-            4500);
+        double end = 0;
+        for (const TraceLine& line : readTrace(b.tracePath, traceBefore)) {
+            const int command = line.data.mid(2, 2).toInt(nullptr, 16);
+            if (line.kind == "send-feature" && ((command & 0x80) || command == 0x10))
+                end = line.time;
+        }
+        const auto afresh = [&] {
+            QList<TraceLine> lines = readTrace(b.tracePath, mark);
+            while (!lines.isEmpty()
+                   && !(lines.first().kind == "open" && lines.first().result == 1 && lines.first().time >= end + 2850))
+                lines.removeFirst();
+            return lines;
+        };
+        const bool reopened = QTest::qWaitFor([&] { return !afresh().isEmpty(); }, 10000);
         if (!reopened && !unplugged)
             return where + ": the wheel was not opened afresh after the transfer";
-        QTest::qWait(qMax<qint64>(0, 3500 - sinceEnd.elapsed()));
+        if (reopened)
+            (void)QTest::qWaitFor([&] { return readoutOver(afresh()); }, 10000);
     }
-    if (!QTest::qWaitFor([&] { return b.connected() || (deviceHandle.isOpen() && b.waiting()); }, 5000))
+    if (!QTest::qWaitFor([&] { return b.showsWheel() || (deviceHandle.isOpen() && b.showsWaiting()); }, 10000))
         return where + ": the wheel did not come back";
-    if (!b.connected()) {
+    if (!b.showsWheel()) {
         // The model query failed: the wheel stays unnamed until it is opened again.
         QMetaObject::invokeMethod(b.window.get(), "onInit");
-        if (!QTest::qWaitFor([&] { return b.connected(); }, 5000))
+        if (!QTest::qWaitFor([&] { return b.showsWheel(); }, 10000))
             return where + ": the wheel did not come back after a second open";
     }
 
     // The window answers.
-    bool answered = false;
-    QTimer::singleShot(0, b.window.get(), [&answered] { answered = true; });
-    if (!QTest::qWaitFor([&] { return answered; }, 2000))
-        return where + ": the window did not answer within 2 s";
+    if (!b.settle())
+        return where + ": the window did not answer";
 
-    const QList<TraceLine> lines = traceFrom(b.tracePath, traceBefore);
+    const QList<TraceLine> lines = readTrace(b.tracePath, traceBefore);
     for (const TraceLine& line : lines)
         if (line.kind == "malformed")
             return where + ": malformed trace line " + line.data;
@@ -663,7 +652,7 @@ QString TestCampaign::runPoint(Bench& b, int index)
 
     // A failed operation never reports success; a failed save says so.
     const bool failed = unplugged || anyFailed(withoutReadouts(lines));
-    const QStringList shown = shownSince(shownBefore);
+    const QStringList shown = shownBoxes(shownBefore);
     for (const QString& text : shown)
         if (failed && kSuccessTexts.contains(text))
             return where + ": \"" + text + "\" after a failed operation";
@@ -735,82 +724,6 @@ QString TestCampaign::runPoint(Bench& b, int index)
     return QString();
 }
 
-namespace {
-// The built program's wheel, spoken to over its control socket; one connection for the run.
-class Control
-{
-public:
-    bool connect(const QString& name)
-    {
-        m_socket.abort();
-        m_socket.connectToServer(name);
-        return m_socket.waitForConnected(2000);
-    }
-    // The answer line, or "" when none came within the bound.
-    QString send(const QString& line, int boundMs = 2000)
-    {
-        m_socket.write(line.toUtf8() + '\n');
-        m_socket.waitForBytesWritten(boundMs);
-        QElapsedTimer clock;
-        clock.start();
-        while (!m_buffer.contains('\n') && clock.elapsed() < boundMs)
-            if (m_socket.waitForReadyRead(50))
-                m_buffer += m_socket.readAll();
-        const int end = m_buffer.indexOf('\n');
-        if (end < 0)
-            return QString();
-        const QString answer = QString::fromUtf8(m_buffer.left(end)).trimmed();
-        m_buffer.remove(0, end + 1);
-        return answer;
-    }
-    QJsonObject state() { return QJsonDocument::fromJson(send("state").toUtf8()).object(); }
-
-private:
-    QLocalSocket m_socket;
-    QByteArray m_buffer;
-};
-
-// Failed opens of every product id since the last close: the window is waiting.
-bool waitingInTrace(const QList<TraceLine>& lines)
-{
-    int failedOpens = 0;
-    bool closed = false;
-    for (const TraceLine& line : lines) {
-        if (line.kind == "close")
-            closed = true;
-        else if (line.kind == "open")
-            failedOpens = line.result == 0 && closed ? failedOpens + 1 : 0;
-    }
-    return failedOpens >= 7;
-}
-
-int opensIn(const QList<TraceLine>& lines)
-{
-    int opens = 0;
-    for (const TraceLine& line : lines)
-        opens += line.kind == "open" && line.result == 1;
-    return opens;
-}
-
-const QStringList kRVeloReadout = {"020b0d", "020b00", "020b01",   "020b02",   "020b03",
-                                   "020b11", "020b0a", "020b0c04", "020b0c08", "020b09"};
-
-// Done when the readout after the last open has run through the version query.
-bool readoutOver(const QList<TraceLine>& lines)
-{
-    int lastOpen = -1;
-    for (int i = 0; i < lines.size(); ++i)
-        if (lines[i].kind == "open")
-            lastOpen = lines[i].result == 1 ? i : -1;
-    if (lastOpen < 0)
-        return false;
-    for (int i = lastOpen + 1; i < lines.size(); ++i)
-        if (lines[i].kind == "send-feature" && lines[i].data.startsWith("020b09"))
-            return true;
-    return false;
-}
-} // namespace
-
 void TestCampaign::builtProgram()
 {
     const QString exe = qEnvironmentVariable("TARVOSET_EXE");
@@ -833,7 +746,7 @@ void TestCampaign::builtProgram()
                 stateFile});
     QVERIFY(tool.waitForStarted());
     campaign::Watchdog watchdog(60);
-    Control wheel;
+    ControlSocket wheel;
     QTRY_VERIFY_WITH_TIMEOUT(wheel.connect(control), 10000);
     QTRY_VERIFY_WITH_TIMEOUT(readoutOver(readTrace(trace)), 10000);
     // About a real wheel's pace, so that a moment can fall inside the readout.
@@ -864,7 +777,7 @@ void TestCampaign::builtProgram()
                                   .arg(again ? QString(", again after %1 ms").arg(againAfter) : QString());
         watchdog.alive(where.toUtf8());
         const qint64 mark = QFileInfo(trace).size();
-        const auto lines = [&] { return traceFrom(trace, mark); };
+        const auto lines = [&] { return readTrace(trace, mark); };
 
         const QString arming = QString("%1 %2").arg(fault).arg(count);
         if (!fault.isEmpty() && lateBy < 0)
@@ -873,10 +786,11 @@ void TestCampaign::builtProgram()
         if (blink) {
             QTest::qWait(int(random.bounded(15)));
         } else {
-            QTRY_VERIFY2_WITH_TIMEOUT(waitingInTrace(lines()), qPrintable(where + ": no waiting after the pull"), 3000);
+            QTRY_VERIFY2_WITH_TIMEOUT(waitingInTrace(lines()), qPrintable(where + ": no waiting after the pull"),
+                                      10000);
         }
         QVERIFY2(wheel.send("plug") == "ok", qPrintable(where));
-        QTRY_VERIFY2_WITH_TIMEOUT(opensIn(lines()) >= 1, qPrintable(where + ": the wheel was not opened again"), 5000);
+        QTRY_VERIFY2_WITH_TIMEOUT(opensIn(lines()) >= 1, qPrintable(where + ": the wheel was not opened again"), 10000);
         if (!fault.isEmpty() && lateBy >= 0) {
             QTest::qWait(lateBy);
             QVERIFY2(wheel.send(arming) == "ok", qPrintable(where));
@@ -884,37 +798,25 @@ void TestCampaign::builtProgram()
         if (again) {
             QTest::qWait(againAfter);
             QVERIFY2(wheel.send("unplug") == "ok", qPrintable(where));
-            QTRY_VERIFY2_WITH_TIMEOUT(waitingInTrace(lines()), qPrintable(where + ": no waiting after the pull"), 3000);
+            QTRY_VERIFY2_WITH_TIMEOUT(waitingInTrace(lines()), qPrintable(where + ": no waiting after the pull"),
+                                      10000);
             QVERIFY2(wheel.send("plug") == "ok", qPrintable(where));
         }
-        QTRY_VERIFY2_WITH_TIMEOUT(readoutOver(lines()), qPrintable(where + ": no re-read"), 5000);
+        QTRY_VERIFY2_WITH_TIMEOUT(readoutOver(lines()), qPrintable(where + ": no re-read"), 10000);
         wheel.send("fail-gets 0");
         wheel.send("fail-sends 0");
 
         // A clean re-read asks for everything, in order.
         const QList<TraceLine> seen = lines();
-        int lastOpen = 0;
-        for (int l = 0; l < seen.size(); ++l)
-            if (seen[l].kind == "open" && seen[l].result == 1)
-                lastOpen = l;
-        const QList<TraceLine> reread = seen.mid(lastOpen + 1);
-        if (!anyFailed(reread)) {
-            int next = 0;
-            for (const TraceLine& line : reread)
-                if (line.kind == "send-feature" && next < kRVeloReadout.size()
-                    && line.data.startsWith(kRVeloReadout[next]))
-                    ++next;
-            QVERIFY2(next == kRVeloReadout.size(),
-                     qPrintable(where + ": the re-read stops before " + kRVeloReadout.value(next)));
-        }
+        bool clean = false;
+        const QString gap = rereadGap(seen, &clean);
+        QVERIFY2(gap.isEmpty(), qPrintable(where + ": " + gap));
         for (const TraceLine& line : seen)
             QVERIFY2(line.kind != "malformed", qPrintable(where + ": " + line.data));
 
         // Alive and answering: the control socket is served by the window's event loop.
-        QElapsedTimer answer;
-        answer.start();
         const QJsonObject state = wheel.state();
-        QVERIFY2(!state.isEmpty() && answer.elapsed() < 2000, qPrintable(where + ": the program did not answer"));
+        QVERIFY2(!state.isEmpty(), qPrintable(where + ": the program did not answer"));
         QVERIFY2(tool.state() == QProcess::Running, qPrintable(where + ": the program ended"));
         // Nothing was saved, so nothing may have reached the flash.
         QVERIFY2(state.value("flash").toObject() == flash0, qPrintable(where + ": the flash changed"));
@@ -936,9 +838,12 @@ int main(int argc, char* argv[])
     QStringList args;
     for (int i = 0; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
-    g_seed = qEnvironmentVariableIsSet("TARVO_CAMPAIGN_SEED")
-        ? quint32(qEnvironmentVariableIntValue("TARVO_CAMPAIGN_SEED"))
-        : QRandomGenerator::system()->generate();
+    // "random" draws a new seed; the run prints it for a replay.
+    const auto seedOf = [](const QString& text) {
+        return text == "random" ? QRandomGenerator::system()->generate() : text.toUInt();
+    };
+    if (qEnvironmentVariableIsSet("TARVO_CAMPAIGN_SEED"))
+        g_seed = seedOf(qEnvironmentVariable("TARVO_CAMPAIGN_SEED"));
     if (qEnvironmentVariableIsSet("TARVO_CAMPAIGN_POINTS"))
         g_points = qEnvironmentVariableIntValue("TARVO_CAMPAIGN_POINTS");
     QList<QByteArray> kept;
@@ -947,7 +852,7 @@ int main(int argc, char* argv[])
             if (args[i] == "--points")
                 g_points = args[i + 1].toInt();
             else
-                g_seed = args[i + 1].toUInt();
+                g_seed = seedOf(args[i + 1]);
             ++i;
             continue;
         }

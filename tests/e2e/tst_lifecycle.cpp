@@ -1,10 +1,7 @@
 // The connection lifecycle against the virtual wheel: waiting, retrying, connecting,
 // losing the wheel and finding it again, seen in the window and in the HID trace.
-#include "device/devicehandle.h"
-#include "device/hidtrace.h"
-#include "support/mainwindowprobe.h"
+#include "support/wheelwindow.h"
 #include "tracefile.h"
-#include "virtualwheel/virtualwheel.h"
 
 #include <QProgressBar>
 #include <QPushButton>
@@ -36,20 +33,6 @@ private:
     HidBackend& m_b;
 };
 
-bool isWaiting(MainWindow& w)
-{
-    auto* ui = MainWindowProbe::ui(w);
-    return ui->lbHead->text() == QLatin1String("WAITING FOR DEVICE...") && !ui->pbS1->isEnabled()
-        && !ui->pbS4->isEnabled() && !ui->pbStatus->isHidden();
-}
-
-bool isConnected(MainWindow& w, const QString& model)
-{
-    auto* ui = MainWindowProbe::ui(w);
-    return ui->lbHead->text() == QLatin1String("TARVO ") + model && ui->pbS1->isEnabled() && ui->pbStatus->isHidden()
-        && MainWindowProbe::eventThread(w).isRunning();
-}
-
 QStringList openedProducts(const QList<TraceLine>& lines)
 {
     QStringList products;
@@ -66,14 +49,12 @@ class TestLifecycle : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
+    void init() { m_dir = std::make_unique<QTemporaryDir>(); }
     void noWheelRetriesEveryThreeSeconds();
     void connectsAndReadsInOrder();
     void unplugShowsWaitingAtOnceAndPlugReconnects();
     void lowerProductIdWinsWithTwoWheels();
     void silentModelQueryKeepsWaitingLayout();
-    void closeEndsThreadWithoutReconnecting();
     void inputHeldAtUnplugIsNotReleasedAfterReconnect_data();
     void inputHeldAtUnplugIsNotReleasedAfterReconnect();
 
@@ -81,37 +62,17 @@ private:
     QString tracePath() const { return m_dir->filePath(QStringLiteral("trace.log")); }
 
     std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<VirtualWheel> m_wheel;
-    std::unique_ptr<HidTrace> m_trace;
 };
-
-void TestLifecycle::init()
-{
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_wheel = std::make_unique<VirtualWheel>(QStringLiteral("R-VELO"), 0x2007);
-    m_trace = std::make_unique<HidTrace>(m_wheel.get(), tracePath());
-    QVERIFY(m_trace->isOpen());
-    deviceHandle.setBackend(m_trace.get());
-}
-
-void TestLifecycle::cleanup()
-{
-    deviceHandle.close();
-    deviceHandle.setBackend(nullptr);
-    m_trace.reset();
-    m_wheel.reset();
-    m_dir.reset();
-}
 
 void TestLifecycle::noWheelRetriesEveryThreeSeconds()
 {
-    m_wheel->unplug();
-    MainWindow w;
-    QTRY_VERIFY(isWaiting(w));
-    QTRY_COMPARE(MainWindowProbe::ui(w)->stackedWidget->currentIndex(), 4);
+    WheelWindow w(QStringLiteral("R-VELO"), 0x2007, tracePath());
+    w.wheel.unplug(); // before the window's first attempt, which the event loop runs
+    QTRY_VERIFY(w.showsWaiting());
+    QTRY_COMPARE(w.ui()->stackedWidget->currentIndex(), 4);
     // The first attempt at start, then one every 3000 ms: three rounds of all seven ids, in order.
     QTRY_VERIFY_WITH_TIMEOUT(linesOfKind(readTrace(tracePath()), "open").size() >= 21, 30000);
-    QVERIFY(isWaiting(w));
+    QVERIFY(w.showsWaiting());
 
     const QList<TraceLine> lines = readTrace(tracePath());
     QVERIFY(linesOfKind(lines, "malformed").isEmpty());
@@ -125,17 +86,17 @@ void TestLifecycle::noWheelRetriesEveryThreeSeconds()
     QVERIFY(linesOfKind(lines, "send-feature").isEmpty());
 
     // Plugged in while waiting: connected by the next retry.
-    m_wheel->plug();
-    QTRY_VERIFY_WITH_TIMEOUT(isConnected(w, "R-VELO"), 10000);
-    QTRY_COMPARE(MainWindowProbe::ui(w)->stackedWidget->currentIndex(), 0);
-    QVERIFY(MainWindowProbe::ui(w)->pbS1->isChecked());
-    QCOMPARE(MainWindowProbe::productId(w), 0x2007u);
+    w.wheel.plug();
+    QTRY_VERIFY_WITH_TIMEOUT(w.showsWheel(), 10000);
+    QTRY_COMPARE(w.ui()->stackedWidget->currentIndex(), 0);
+    QVERIFY(w.ui()->pbS1->isChecked());
+    QCOMPARE(MainWindowProbe::productId(*w.window), 0x2007u);
 }
 
 void TestLifecycle::connectsAndReadsInOrder()
 {
-    MainWindow w;
-    QTRY_VERIFY(isConnected(w, "R-VELO"));
+    WheelWindow w(QStringLiteral("R-VELO"), 0x2007, tracePath());
+    QTRY_VERIFY(w.showsWheel());
     const QList<TraceLine> lines = readTrace(tracePath());
     QVERIFY(linesOfKind(lines, "malformed").isEmpty());
     QCOMPARE(lines.first().kind, QStringLiteral("open"));
@@ -154,21 +115,21 @@ void TestLifecycle::connectsAndReadsInOrder()
     QCOMPARE(lines[firstSend + 1].kind, QStringLiteral("get-feature"));
     QVERIFY(lines[firstSend + 1].data.startsWith(QStringLiteral("020d")));
     QCOMPARE(lines[firstSend + 1].data.size(), 42);
-    QCOMPARE(MainWindowProbe::modelName(w), QStringLiteral("R-VELO"));
+    QCOMPARE(MainWindowProbe::modelName(*w.window), QStringLiteral("R-VELO"));
 }
 
 void TestLifecycle::unplugShowsWaitingAtOnceAndPlugReconnects()
 {
-    MainWindow w;
-    QTRY_VERIFY(isConnected(w, "R-VELO"));
+    WheelWindow w(QStringLiteral("R-VELO"), 0x2007, tracePath());
+    QTRY_VERIFY(w.showsWheel());
     QFile::resize(tracePath(), 0);
 
-    m_wheel->unplug();
-    QTRY_VERIFY_WITH_TIMEOUT(isWaiting(w), 10000);
-    QTRY_VERIFY(!MainWindowProbe::eventThread(w).isRunning());
+    w.wheel.unplug();
+    QTRY_VERIFY_WITH_TIMEOUT(w.showsWaiting(), 10000);
+    QTRY_VERIFY(!MainWindowProbe::eventThread(*w.window).isRunning());
     QVERIFY(!deviceHandle.isOpen());
-    QCOMPARE(MainWindowProbe::productId(w), 0u);
-    QTRY_COMPARE(MainWindowProbe::ui(w)->stackedWidget->currentIndex(), 4);
+    QCOMPARE(MainWindowProbe::productId(*w.window), 0u);
+    QTRY_COMPARE(w.ui()->stackedWidget->currentIndex(), 4);
 
     // The lost handle was closed once, then every id was tried at once, not after a retry delay.
     QTRY_COMPARE(openedProducts(readTrace(tracePath())), kAllProductsFailing);
@@ -177,8 +138,8 @@ void TestLifecycle::unplugShowsWaitingAtOnceAndPlugReconnects()
     const double reopenAfter = linesOfKind(readTrace(tracePath()), "open").first().time - closes.first().time;
     QVERIFY2(reopenAfter < 2000, qPrintable(QString::number(reopenAfter)));
 
-    m_wheel->plug();
-    QTRY_VERIFY_WITH_TIMEOUT(isConnected(w, "R-VELO"), 10000);
+    w.wheel.plug();
+    QTRY_VERIFY_WITH_TIMEOUT(w.showsWheel(), 10000);
     QVERIFY(deviceHandle.isOpen());
     // A slow machine may have run another round before the plug.
     const QStringList opened = openedProducts(readTrace(tracePath()));
@@ -192,49 +153,33 @@ void TestLifecycle::lowerProductIdWinsWithTwoWheels()
     VirtualWheel higher(QStringLiteral("QLN5"), 0x200b);
     VirtualWheel lower(QStringLiteral("KTR2"), 0x2009);
     TwoWheels bus(higher, lower);
-    HidTrace trace(&bus, m_dir->filePath(QStringLiteral("two.log")));
+    HidTrace trace(&bus, tracePath());
     deviceHandle.setBackend(&trace);
     {
         MainWindow w;
-        QTRY_VERIFY(isConnected(w, "KTR2"));
+        QTRY_VERIFY(MainWindowProbe::modelName(w) == "KTR2" && MainWindowProbe::eventThread(w).isRunning());
         QCOMPARE(MainWindowProbe::productId(w), 0x2009u);
-        QCOMPARE(openedProducts(readTrace(m_dir->filePath(QStringLiteral("two.log")))),
-                 (QStringList{"2007=0", "2008=0", "2009=1"}));
+        QCOMPARE(openedProducts(readTrace(tracePath())), (QStringList{"2007=0", "2008=0", "2009=1"}));
         QVERIFY(QMetaObject::invokeMethod(&w, "onClose"));
     }
     deviceHandle.close();
-    deviceHandle.setBackend(m_trace.get());
+    deviceHandle.setBackend(nullptr);
 }
 
 void TestLifecycle::silentModelQueryKeepsWaitingLayout()
 {
     // The wheel opens but its model answer never comes: the link stands, the layout waits.
-    m_wheel->failGets(1);
-    MainWindow w;
-    QTRY_VERIFY(MainWindowProbe::eventThread(w).isRunning());
-    QTest::qWait(100);
-    auto* ui = MainWindowProbe::ui(w);
+    WheelWindow w(QStringLiteral("R-VELO"), 0x2007, tracePath());
+    w.wheel.failGets(1); // before the window's first attempt
+    QTRY_VERIFY(MainWindowProbe::eventThread(*w.window).isRunning());
+    QVERIFY(w.settle());
+    auto* ui = w.ui();
     QCOMPARE(ui->lbHead->text(), QStringLiteral("WAITING FOR DEVICE..."));
     QVERIFY(!ui->pbS1->isEnabled());
     QCOMPARE(ui->stackedWidget->currentIndex(), 4);
     QVERIFY(ui->pbStatus->isHidden());
-    QVERIFY(MainWindowProbe::modelName(w).isEmpty());
-    QCOMPARE(MainWindowProbe::productId(w), 0x2007u);
-}
-
-void TestLifecycle::closeEndsThreadWithoutReconnecting()
-{
-    MainWindow w;
-    w.show();
-    QTRY_VERIFY(isConnected(w, "R-VELO"));
-    QVERIFY(QMetaObject::invokeMethod(&w, "onClose"));
-    QVERIFY(!MainWindowProbe::eventThread(w).isRunning());
-    QVERIFY(!deviceHandle.isOpen());
-    QVERIFY(!w.isVisible());
-    // No reconnection follows a requested stop.
-    const int opens = linesOfKind(readTrace(tracePath()), "open").size();
-    QTest::qWait(200);
-    QCOMPARE(linesOfKind(readTrace(tracePath()), "open").size(), opens);
+    QVERIFY(MainWindowProbe::modelName(*w.window).isEmpty());
+    QCOMPARE(MainWindowProbe::productId(*w.window), 0x2007u);
 }
 
 void TestLifecycle::inputHeldAtUnplugIsNotReleasedAfterReconnect_data()
@@ -248,38 +193,38 @@ void TestLifecycle::inputHeldAtUnplugIsNotReleasedAfterReconnect_data()
 void TestLifecycle::inputHeldAtUnplugIsNotReleasedAfterReconnect()
 {
     QFETCH(bool, quick);
-    MainWindow w;
-    w.show(); // the clutch bars follow the reports only on a page that can be seen
-    QTRY_VERIFY(isConnected(w, "R-VELO"));
-    auto* ui = MainWindowProbe::ui(w);
+    WheelWindow w(QStringLiteral("R-VELO"), 0x2007, tracePath());
+    w.window->show(); // the clutch bars follow the reports only on a page that can be seen
+    QTRY_VERIFY(w.showsWheel());
+    auto* ui = w.ui();
     // The pbID3 encoder is bound; its up input (19) is held when the wheel goes.
-    MainWindowProbe::encoderUpInput(w) = 19;
-    MainWindowProbe::encoderDownInput(w) = 18;
-    MainWindowProbe::setEncoderBindState(w, 2);
+    MainWindowProbe::encoderUpInput(*w.window) = 19;
+    MainWindowProbe::encoderDownInput(*w.window) = 18;
+    MainWindowProbe::setEncoderBindState(*w.window, 2);
     const int bite = ui->hsBite->value();
-    m_wheel->queueInput(QByteArray::fromHex("00000000"
-                                            "00000800"));
+    w.wheel.queueInput(QByteArray::fromHex("00000000"
+                                           "00000800"));
     QTRY_COMPARE(ui->pbID3R->statusTip(), QStringLiteral("SHOW"));
 
     const auto successfulOpens = [this] {
         const QList<TraceLine> opens = linesOfKind(readTrace(tracePath()), "open");
         return std::count_if(opens.begin(), opens.end(), [](const TraceLine& line) { return line.result == 1; });
     };
-    m_wheel->unplug();
+    w.wheel.unplug();
     if (!quick)
-        QTRY_VERIFY(isWaiting(w));
-    m_wheel->plug();
+        QTRY_VERIFY(w.showsWaiting());
+    w.wheel.plug();
     QTRY_VERIFY_WITH_TIMEOUT(successfulOpens() == 2, 10000);
-    QTRY_VERIFY_WITH_TIMEOUT(isConnected(w, "R-VELO"), 10000);
-    m_wheel->clearReceived();
+    QTRY_VERIFY_WITH_TIMEOUT(w.showsWheel(), 10000);
+    w.wheel.clearReceived();
 
     // Nothing is pressed now; nothing was turned either. The paddle reading shows when the
     // window has taken the report in.
-    m_wheel->queueInput(QByteArray::fromHex("2301").leftJustified(16, '\0'));
+    w.wheel.queueInput(QByteArray::fromHex("2301").leftJustified(16, '\0'));
     QTRY_COMPARE_WITH_TIMEOUT(ui->pgAdcR->value(), 0x123, 10000);
-    QVERIFY(MainWindowProbe::releasedInputs(w).isEmpty());
+    QVERIFY(MainWindowProbe::releasedInputs(*w.window).isEmpty());
     QCOMPARE(ui->hsBite->value(), bite);
-    for (const VirtualWheel::Received& frame : m_wheel->received())
+    for (const VirtualWheel::Received& frame : w.wheel.received())
         QVERIFY2(!frame.bytes.startsWith(QByteArray::fromHex("020a")), frame.bytes.toHex().constData());
 }
 

@@ -2,7 +2,8 @@
 // transfers that fail or lose the wheel, refusing a second transfer or closing, clearing
 // the flash.
 #include "app/filedialog.h"
-#include "firmwarewindow.h"
+#include "support/messageboxes.h"
+#include "support/wheelwindow.h"
 #include "ui_mainwindow.h"
 
 #include <QCryptographicHash>
@@ -51,7 +52,7 @@ private slots:
 
 private:
     QTemporaryDir m_tmp;
-    std::unique_ptr<FirmwareWindow> m_w;
+    std::unique_ptr<WheelWindow> m_w;
 };
 
 void TestFlashing::initTestCase()
@@ -62,7 +63,7 @@ void TestFlashing::initTestCase()
 
 void TestFlashing::init()
 {
-    m_w = std::make_unique<FirmwareWindow>();
+    m_w = std::make_unique<WheelWindow>();
     QVERIFY(m_w->waitConnected());
     m_w->wheel.clearReceived();
 }
@@ -70,7 +71,7 @@ void TestFlashing::init()
 void TestFlashing::cleanup()
 {
     if (m_w)
-        QTRY_VERIFY_WITH_TIMEOUT(!m_w->thread().isRunning(), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_w->upgradeThread().isRunning(), 30000);
     m_w.reset();
 }
 
@@ -118,29 +119,29 @@ void TestFlashing::imageCheck()
         QCOMPARE(wheelFirmware(m_w->wheel).value("md5").toString(), md5);
         QVERIFY(wheelFirmware(m_w->wheel).value("complete").toBool());
         QVERIFY(wheelFirmware(m_w->wheel).value("inOrder").toBool());
-        QVERIFY(m_w->atRest());
-        QTRY_VERIFY_WITH_TIMEOUT(!m_w->thread().isRunning(), 10000);
+        QVERIFY(m_w->firmwarePageAtRest());
+        QTRY_VERIFY_WITH_TIMEOUT(!m_w->upgradeThread().isRunning(), 10000);
         QVERIFY(QFile::exists(path));
         // Opened afresh after the box: a close and an open of the wheel.
-        const int opens = m_w->faulty.opens();
-        QTRY_VERIFY_WITH_TIMEOUT(m_w->faulty.opens() > opens, 15000);
+        const int opens = m_w->faults.opens();
+        QTRY_VERIFY_WITH_TIMEOUT(m_w->faults.opens() > opens, 15000);
         return;
     }
-    QTRY_VERIFY_WITH_TIMEOUT(!m_w->thread().isRunning(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_w->upgradeThread().isRunning(), 10000);
     QCOMPARE(shownBoxes(), message.isEmpty() ? QStringList() : QStringList{message});
-    QVERIFY(m_w->faulty.firmwareFrames().isEmpty());
-    QVERIFY(m_w->atRest());
+    QVERIFY(m_w->faults.firmwareFrames().isEmpty());
+    QVERIFY(m_w->firmwarePageAtRest());
 }
 
 void TestFlashing::failedTransfer_data()
 {
     QTest::addColumn<int>("fault");
     QTest::addColumn<int>("frame"); // the image has 1000 blocks; frame 1000 is the end frame
-    const int unplug = int(FaultyWheel::Fault::Unplug);
+    const int unplug = int(FaultyHid::Fault::Unplug);
     QTest::newRow("unplugged at the first block") << unplug << 0;
     QTest::newRow("unplugged in the middle") << unplug << 500;
     QTest::newRow("unplugged before the end frame") << unplug << 1000;
-    QTest::newRow("one send fails, the wheel stays") << int(FaultyWheel::Fault::FailOnce) << 400;
+    QTest::newRow("one send fails, the wheel stays") << int(FaultyHid::Fault::FailSends) << 400;
 }
 
 void TestFlashing::failedTransfer()
@@ -149,28 +150,28 @@ void TestFlashing::failedTransfer()
     QFETCH(int, frame);
     const QString path = QDir(QDir::tempPath()).filePath("failing.bin");
     writeImage(path, 16000);
-    m_w->faulty.strikeAt(frame, FaultyWheel::Fault(fault));
-    const int opens = m_w->faulty.opens();
+    m_w->faults.arm(frame + 1, FaultyHid::Fault(fault), 1, FaultyHid::Counting::FirmwareFrames);
+    const int opens = m_w->faults.opens();
     MessageBox::setNextAnswer(QMessageBox::Ok);
     m_w->ui()->lePath->setText(path);
     m_w->ui()->pbUpgrade->click();
 
     QTRY_COMPARE_WITH_TIMEOUT(shownBoxes(), QStringList{kFailed}, 30000);
-    QTRY_VERIFY_WITH_TIMEOUT(!m_w->thread().isRunning(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_w->upgradeThread().isRunning(), 10000);
     // Nothing after the failed frame: no further block, no end frame.
-    const QList<QByteArray> frames = m_w->faulty.firmwareFrames();
+    const QList<QByteArray> frames = m_w->faults.firmwareFrames();
     QCOMPARE(frames.size(), frame + 1);
     for (int i = 0; i < frame; ++i)
         QVERIFY(quint8(frames[i][1]) & 0x80);
     QVERIFY(!wheelFirmware(m_w->wheel).value("complete").toBool());
-    QVERIFY(m_w->atRest());
+    QVERIFY(m_w->firmwarePageAtRest());
     QVERIFY(QFile::exists(path));
 
-    if (FaultyWheel::Fault(fault) == FaultyWheel::Fault::Unplug) {
+    if (FaultyHid::Fault(fault) == FaultyHid::Fault::Unplug) {
         QTRY_COMPARE_WITH_TIMEOUT(m_w->ui()->lbHead->text(), QString("WAITING FOR DEVICE..."), 10000);
         m_w->wheel.plug();
     }
-    QTRY_VERIFY_WITH_TIMEOUT(m_w->faulty.opens() > opens, 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(m_w->faults.opens() > opens, 15000);
     QVERIFY(m_w->waitConnected());
     QCOMPARE(shownBoxes(), QStringList{kFailed});
 }
@@ -191,9 +192,9 @@ void TestFlashing::busyRefusesCloseAndSecondTransfer()
     QVERIFY(!m_w->ui()->pgUpgrade->isHidden());
 
     // A reconnect waits for the transfer instead of reopening the wheel under it.
-    const int opens = m_w->faulty.opens();
+    const int opens = m_w->faults.opens();
     QMetaObject::invokeMethod(m_w->window.get(), "onInit", Qt::DirectConnection);
-    QCOMPARE(m_w->faulty.opens(), opens);
+    QCOMPARE(m_w->faults.opens(), opens);
     QMetaObject::invokeMethod(m_w->window.get(), "onClose", Qt::DirectConnection);
     m_w->ui()->lePath->setText(second);
     m_w->ui()->pbUpgrade->click();
@@ -209,7 +210,7 @@ void TestFlashing::busyRefusesCloseAndSecondTransfer()
     QCOMPARE(image.value("md5").toString(), firstMd5);
     QCOMPARE(image.value("blocks").toInt(), 1000);
     QVERIFY(image.value("inOrder").toBool());
-    QTRY_VERIFY_WITH_TIMEOUT(m_w->faulty.opens() > opens, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(m_w->faults.opens() > opens, 10000);
 }
 
 void TestFlashing::clearFlash_data()

@@ -1,9 +1,9 @@
 // The bite-point encoder: learning from released inputs, stepping the bite point, the
-// frames that reach the wheel and the binding kept in the preferences.
-#include "wheelwindow.h"
+// frames that reach the wheel and the binding kept in the preferences. The PADDLES page's
+// own frames and the encoder button's texts are tst_paddlepage's.
+#include "support/wheelwindow.h"
 
 #include <QRadioButton>
-#include <QSettings>
 #include <QSlider>
 #include <QTest>
 
@@ -15,29 +15,14 @@ namespace {
 constexpr quint32 kRightMax = 4000, kLeftMax = 3840, kRightMin = 100, kLeftMin = 200;
 const char* const kCalibrationHex = "a00f000f6400c800";
 
-// A PaddleSettings frame as the wheel must receive it.
-QByteArray paddleFrame(quint8 mode, quint8 marker)
-{
-    return QByteArray::fromHex(QByteArray("020a") + QByteArray::number(mode, 16).rightJustified(2, '0')
-                               + QByteArray::number(marker, 16).rightJustified(2, '0') + "00" + kCalibrationHex
-                               + "00000000000000");
-}
-
+// A live PaddleSettings frame (marker 0) as the wheel must receive it.
 QByteArray liveFrame(quint8 mode)
 {
-    return paddleFrame(mode, 0x00);
+    return QByteArray::fromHex(QByteArray("020a") + QByteArray::number(mode, 16).rightJustified(2, '0') + "0000"
+                               + kCalibrationHex + "00000000000000");
 }
 
 enum Side { Left, Right, Off };
-
-// The program's preferences; every test has its own config home.
-struct Preferences : QSettings
-{
-    Preferences()
-        : QSettings(QStringLiteral("Tarvo"), QStringLiteral("TarvoSet"))
-    {
-    }
-};
 
 } // namespace
 
@@ -55,11 +40,7 @@ private slots:
     void learning();
     void stepping_data();
     void stepping();
-    void paddleFrames_data();
-    void paddleFrames();
     void noWheelNoFrame();
-    void bindStateTexts_data();
-    void bindStateTexts();
     void loadBinding_data();
     void loadBinding();
     void removeBinding();
@@ -238,32 +219,6 @@ void TestEncoderBinding::stepping()
     QCOMPARE(MainWindowProbe::encoderBindState(w), state);
 }
 
-void TestEncoderBinding::paddleFrames_data()
-{
-    QTest::addColumn<Side>("side");
-    QTest::addColumn<int>("bite");
-    QTest::addColumn<bool>("save");
-    QTest::addColumn<QByteArray>("frame");
-
-    QTest::newRow("left 0 live") << Left << 0 << false << liveFrame(0);
-    QTest::newRow("left 100 saved") << Left << 100 << true << paddleFrame(100, 0xEF);
-    QTest::newRow("right 0 is 101") << Right << 0 << false << liveFrame(101);
-    QTest::newRow("right 100 is 201") << Right << 100 << true << paddleFrame(201, 0xEF);
-    QTest::newRow("disable is 255 whatever the slider") << Off << 37 << false << liveFrame(255);
-}
-
-void TestEncoderBinding::paddleFrames()
-{
-    QFETCH(Side, side);
-    QFETCH(int, bite);
-    QFETCH(bool, save);
-    QFETCH(QByteArray, frame);
-
-    prepare(side, bite);
-    MainWindowProbe::sendPaddleSettings(*m->window, save);
-    QCOMPARE(sentFrames(), QList<QByteArray>{frame});
-}
-
 void TestEncoderBinding::noWheelNoFrame()
 {
     MainWindow& w = *m->window;
@@ -280,34 +235,6 @@ void TestEncoderBinding::noWheelNoFrame()
     feedAll({inputReport({19}), inputReport({})});
     QCOMPARE(m->ui()->hsBite->value(), 51);
     QCOMPARE(sentFrames(), QList<QByteArray>{});
-}
-
-void TestEncoderBinding::bindStateTexts_data()
-{
-    QTest::addColumn<int>("state");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("checked");
-
-    QTest::newRow("none") << 0 << QStringLiteral("ASSIGN ROTARY ENCODER") << false;
-    QTest::newRow("learning") << 1 << QStringLiteral("ROTATE ONE ENCODER TO BIND BITEPOINT") << true;
-    QTest::newRow("bound") << 2 << QStringLiteral("CLEAR BIND ENCODER") << false;
-}
-
-void TestEncoderBinding::bindStateTexts()
-{
-    QFETCH(int, state);
-    QFETCH(QString, text);
-    QFETCH(bool, checked);
-
-    MainWindow& w = *m->window;
-    // From each other state, so that a stale checked mark or text would show.
-    for (int from : {0, 1, 2}) {
-        MainWindowProbe::setEncoderBindState(w, from);
-        MainWindowProbe::setEncoderBindState(w, state);
-        QCOMPARE(m->ui()->pbEncoder->text(), text);
-        QCOMPARE(m->ui()->pbEncoder->isChecked(), checked);
-        QCOMPARE(MainWindowProbe::encoderBindState(w), state);
-    }
 }
 
 void TestEncoderBinding::loadBinding_data()

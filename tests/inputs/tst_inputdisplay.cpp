@@ -1,6 +1,6 @@
 // The live input display: which indicators light, which count as released, the clutch
 // bars and the calibration tracking.
-#include "wheelwindow.h"
+#include "support/wheelwindow.h"
 
 #include <QProgressBar>
 #include <QTest>

@@ -1,7 +1,7 @@
 // Random reports of every length, for every model: the window survives them and lights
 // exactly the indicators that are active, enabled and placed by the model.
 #include "settings/modellayouts.h"
-#include "wheelwindow.h"
+#include "support/wheelwindow.h"
 
 #include <QLoggingCategory>
 #include <QRandomGenerator>

@@ -4,7 +4,7 @@
 // them up to date when it is shown again.
 #include "app/trayavailability.h"
 #include "settings/inputscreen.h"
-#include "wheelwindow.h"
+#include "support/wheelwindow.h"
 
 #include <QProgressBar>
 #include <QRadioButton>

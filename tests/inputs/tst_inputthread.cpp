@@ -1,7 +1,7 @@
 // The input reader against the virtual wheel: short reads, bursts, a lost wheel and a
-// requested stop.
-#include "messagelog.h"
-#include "wheelwindow.h"
+// requested stop (by the thread or by closing the window).
+#include "support/messagelog.h"
+#include "support/wheelwindow.h"
 
 #include <QLabel>
 #include <QProgressBar>
@@ -24,6 +24,7 @@ private slots:
     void shortReads();
     void burstArrivesWhole();
     void lostWheel();
+    void requestedStop_data();
     void requestedStop();
     void handleClosedElsewhere();
 
@@ -153,26 +154,42 @@ void TestInputThread::lostWheel()
     QTRY_COMPARE(m->ui()->lbHead->text(), QStringLiteral("WAITING FOR DEVICE..."));
     QCOMPARE(disconnects, 1);
     QVERIFY(!deviceHandle.isOpen());
-    QVERIFY(MainWindowProbe::eventThread(w).wait(1000));
+    QVERIFY(MainWindowProbe::eventThread(w).wait(10000));
     // Reported once: no second end line from a thread that never ran again.
-    QTest::qWait(100);
+    QVERIFY(m->settle());
     QCOMPARE(log->texts("tarvoset.device").count(kDoneLine), 1);
+}
+
+void TestInputThread::requestedStop_data()
+{
+    QTest::addColumn<bool>("close"); // by closing the window, else by asking the thread itself
+    QTest::newRow("interruption requested") << false;
+    QTest::newRow("window closed") << true;
 }
 
 void TestInputThread::requestedStop()
 {
+    QFETCH(bool, close);
     TarvoEvent& thread = MainWindowProbe::eventThread(*m->window);
     const QString header = m->ui()->lbHead->text();
-    thread.requestInterruption();
-    QVERIFY(thread.wait(5000));
+    const int opens = m->faults.opens();
+    if (close) {
+        QVERIFY(QMetaObject::invokeMethod(m->window.get(), "onClose"));
+        QVERIFY(!thread.isRunning());
+        QVERIFY(!m->window->isVisible());
+    } else {
+        thread.requestInterruption();
+        QVERIFY(thread.wait(10000));
+    }
 
     QCOMPARE(log->texts("tarvoset.device").count(kDoneLine), 1);
     QVERIFY(!deviceHandle.isOpen());
     // A lost-wheel report would reconnect at once: the handle would open again.
-    QTest::qWait(200);
+    QVERIFY(m->settle());
     QCOMPARE(disconnects, 0);
     QVERIFY(!thread.isRunning());
     QVERIFY(!deviceHandle.isOpen());
+    QCOMPARE(m->faults.opens(), opens);
     QCOMPARE(m->ui()->lbHead->text(), header);
 }
 

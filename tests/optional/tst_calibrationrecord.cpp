@@ -1,7 +1,7 @@
 // The clutch axes' calibration record through the per-user store of non-Windows systems: read
 // at every connection, written when a calibration ends, kept across a restart of the window.
 #include "optional/calibration/filecalibrationstore.h"
-#include "optionalwindow.h"
+#include "support/wheelwindow.h"
 #include "ui_mainwindow.h"
 
 #include <QDir>
@@ -73,7 +73,7 @@ void TestCalibrationRecord::roundTripAcrossRestart()
     QFETCH(QByteArray, keyPid);
     const bool left = axis == 3;
     {
-        OptionalWindow w(Release(release), QStringLiteral("R-VELO"), std::uint16_t(productId));
+        WheelWindow w(Release(release), QStringLiteral("R-VELO"), std::uint16_t(productId));
         QVERIFY(w.waitConnected());
         QProgressBar* bar = left ? w.ui()->pgAdcL : w.ui()->pgAdcR;
         QPushButton* button = left ? w.ui()->pbCalL : w.ui()->pbCalR;
@@ -83,14 +83,14 @@ void TestCalibrationRecord::roundTripAcrossRestart()
         button->setChecked(true);
         QCOMPARE(button->text(), QStringLiteral("SAVE"));
         for (const quint16 reading : {quint16(2000), quint16(100), quint16(3900), quint16(1500)})
-            w.feedPaddles(left ? 0 : reading, left ? reading : 0);
+            w.feed(inputReport({}, left ? 0 : reading, left ? reading : 0));
         button->setChecked(false);
         QCOMPARE(button->text(), QStringLiteral("CALIBRATE"));
         QCOMPARE(bar->minimum(), 100);
         QCOMPARE(bar->maximum(), 3900);
         QCOMPARE(storeFile(), keyText(keyPid, axis) + '\t' + k100To3900 + '\n');
     }
-    OptionalWindow again(Release(release), QStringLiteral("R-VELO"), std::uint16_t(productId));
+    WheelWindow again(Release(release), QStringLiteral("R-VELO"), std::uint16_t(productId));
     QVERIFY(again.waitConnected());
     QProgressBar* bar = left ? again.ui()->pgAdcL : again.ui()->pgAdcR;
     QCOMPARE(bar->minimum(), 100);
@@ -105,7 +105,7 @@ void TestCalibrationRecord::roundTripAcrossRestart()
 
 void TestCalibrationRecord::calibrationWithoutReadingsKeepsRecord()
 {
-    OptionalWindow w(Release::V115, QStringLiteral("R-VELO"));
+    WheelWindow w(Release::V115, QStringLiteral("R-VELO"));
     QVERIFY(w.waitConnected());
     // Without a previous record the axis stays at the full range and nothing is written.
     w.ui()->pbCalL->setChecked(true);
@@ -115,8 +115,8 @@ void TestCalibrationRecord::calibrationWithoutReadingsKeepsRecord()
     QCOMPARE(MainWindowProbe::calLeftMax(*w.window), 4096u);
 
     w.ui()->pbCalL->setChecked(true);
-    w.feedPaddles(0, 100);
-    w.feedPaddles(0, 3900);
+    w.feed(inputReport({}, 0, 100));
+    w.feed(inputReport({}, 0, 3900));
     w.ui()->pbCalL->setChecked(false);
     const QByteArray stored = storeFile();
     w.ui()->pbCalL->setChecked(true);
@@ -136,23 +136,27 @@ void TestCalibrationRecord::currentReleaseScalesBarsOnly()
     // 200, 1600, 3000 for the left axis of a 0x2008 wheel.
     file.write(keyText("2008", 3) + "\tc800000040060000b80b0000\n");
     file.close();
-    OptionalWindow w(Release::V120, QStringLiteral("R-VELO"), 0x2008);
+    WheelWindow w(Release::V120, QStringLiteral("R-VELO"), 0x2008);
+    // The window connects from the event loop: the wheel holds these before it asks.
+    QVERIFY(w.wheel.setSetting("calLeftMin", {"150"}));
+    QVERIFY(w.wheel.setSetting("calLeftMax", {"3500"}));
     QVERIFY(w.waitConnected());
     QCOMPARE(w.ui()->pgAdcL->minimum(), 200);
     QCOMPARE(w.ui()->pgAdcL->maximum(), 3000);
     // The wheel keeps the calibration it applies; the record does not replace it.
-    QVERIFY(MainWindowProbe::calLeftMin(*w.window) != 200u || MainWindowProbe::calLeftMax(*w.window) != 3000u);
+    QTRY_COMPARE(MainWindowProbe::calLeftMin(*w.window), 150u);
+    QCOMPARE(MainWindowProbe::calLeftMax(*w.window), 3500u);
 }
 
 void TestCalibrationRecord::currentReleaseWritesWheelCalibration()
 {
-    OptionalWindow w(Release::V120, QStringLiteral("R-VELO"), 0x2008);
+    WheelWindow w(Release::V120, QStringLiteral("R-VELO"), 0x2008);
     QVERIFY(w.waitConnected());
     w.ui()->pbCalR->setChecked(true);
     // The wheel's calibration starts tracking after its reset.
     QTRY_COMPARE_WITH_TIMEOUT(MainWindowProbe::calRightMin(*w.window), 4096u, 5000);
-    w.feedPaddles(100, 0);
-    w.feedPaddles(3900, 0);
+    w.feed(inputReport({}, 100, 0));
+    w.feed(inputReport({}, 3900, 0));
     w.ui()->pbCalR->setChecked(false);
     QCOMPARE(storeFile(), keyText("2008", 2) + '\t' + k100To3900 + '\n');
     QCOMPARE(w.ui()->pgAdcR->minimum(), 100);

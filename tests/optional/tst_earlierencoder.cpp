@@ -1,10 +1,8 @@
 // The four-state bite-point encoder of 1.15 and 1.14: a turn, then a save button on the wheel.
 #include "app/messagebox.h"
-#include "inputs/wheelwindow.h"
-#include "optionalwindow.h"
+#include "support/wheelwindow.h"
 #include "ui_mainwindow.h"
 
-#include <QSettings>
 #include <QTest>
 
 using tarvo::Release;
@@ -12,17 +10,15 @@ using tarvo::Release;
 namespace {
 
 // Presses and releases one input; the release is what counts.
-void tap(OptionalWindow& w, int input)
+void tap(WheelWindow& w, int input)
 {
-    for (const QList<int>& inputs : {QList<int>{input}, QList<int>{}})
-        QMetaObject::invokeMethod(w.window.get(), "onJoystickEvent", Qt::DirectConnection,
-                                  Q_ARG(QByteArray, inputReport(inputs)));
+    w.feed(inputReport({input}));
+    w.feed(inputReport({}));
 }
 
 QStringList storedKeys()
 {
-    QSettings settings(QStringLiteral("Tarvo"), QStringLiteral("TarvoSet"));
-    QStringList keys = settings.allKeys();
+    QStringList keys = Preferences().allKeys();
     keys.sort();
     return keys;
 }
@@ -44,7 +40,7 @@ class TestEarlierEncoder : public QObject
     Q_OBJECT
 
 private slots:
-    void init() { QSettings(QStringLiteral("Tarvo"), QStringLiteral("TarvoSet")).clear(); }
+    void init() { Preferences().clear(); }
     void binding_data();
     void binding();
     void halfMadeBindingLost();
@@ -77,7 +73,7 @@ void TestEarlierEncoder::binding()
     QFETCH(bool, kept);
     const QStringList keys = {"R-VELO_BUTTON", "R-VELO_ENCODER1", "R-VELO_ENCODER2"};
     {
-        OptionalWindow w(Release(release), QStringLiteral("R-VELO"));
+        WheelWindow w(Release(release), QStringLiteral("R-VELO"));
         QVERIFY(w.waitConnected());
         QPushButton* encoder = w.ui()->pbEncoder;
         QCOMPARE(encoder->text(), texts[0]);
@@ -118,7 +114,7 @@ void TestEarlierEncoder::binding()
         QVERIFY(MessageBox::shown().isEmpty());
     }
     {
-        OptionalWindow again(Release(release), QStringLiteral("R-VELO"));
+        WheelWindow again(Release(release), QStringLiteral("R-VELO"));
         QVERIFY(again.waitConnected());
         QCOMPARE(again.ui()->pbEncoder->text(), kept ? texts[3] : texts[0]);
         if (kept) {
@@ -132,14 +128,14 @@ void TestEarlierEncoder::binding()
 void TestEarlierEncoder::halfMadeBindingLost()
 {
     {
-        OptionalWindow w(Release::V115, QStringLiteral("R-VELO"));
+        WheelWindow w(Release::V115, QStringLiteral("R-VELO"));
         QVERIFY(w.waitConnected());
         w.ui()->pbEncoder->click();
         tap(w, 4);
         QCOMPARE(w.ui()->pbEncoder->text(), QStringLiteral("PRESS ONE BUTTON TO BIND SAVE BITEPOINT"));
     }
     QCOMPARE(storedKeys(), QStringList());
-    OptionalWindow again(Release::V115, QStringLiteral("R-VELO"));
+    WheelWindow again(Release::V115, QStringLiteral("R-VELO"));
     QVERIFY(again.waitConnected());
     QCOMPARE(again.ui()->pbEncoder->text(), QStringLiteral("ASSIGN ROTARY ENCODER"));
 }

@@ -1,6 +1,6 @@
 // What each release shows and how its shell behaves. The expectations are the releases' own
 // texts and names, written out here row by row.
-#include "optionalwindow.h"
+#include "support/wheelwindow.h"
 #include "ui_mainwindow.h"
 
 #include <QGroupBox>
@@ -142,7 +142,7 @@ void TestReleaseWindow::shell()
     QFETCH(QByteArray, versionLine);
     if (!versionLine.isEmpty())
         QTest::ignoreMessage(QtDebugMsg, versionLine.constData());
-    OptionalWindow w(Release(release), QStringLiteral("R-VELO"));
+    WheelWindow w(Release(release), QStringLiteral("R-VELO"));
     QVERIFY(w.waitConnected());
     QCOMPARE(MainWindowProbe::instanceServer(*w.window).isListening(), guard);
     w.window->show();
@@ -175,7 +175,7 @@ void TestReleaseWindow::shifterPrompt()
     QFETCH(int, release);
     QFETCH(QString, left);
     QFETCH(QString, right);
-    OptionalWindow w(Release(release), QStringLiteral("R-VELO"));
+    WheelWindow w(Release(release), QStringLiteral("R-VELO"));
     QVERIFY(w.waitConnected());
     w.ui()->pbBearLCa->click();
     w.ui()->pbBearRCa->click();

@@ -2,22 +2,12 @@
 // flash, and the message boxes the window showed (answered without opening).
 #pragma once
 
-#include "app/messagebox.h"
-#include "inputs/wheelwindow.h"
+#include "support/messageboxes.h"
+#include "support/wheelwindow.h"
 
 #include <QJsonObject>
-#include <QSettings>
 #include <QStringList>
 #include <memory>
-
-// The program's preferences; every test has its own config home.
-struct Preferences : QSettings
-{
-    Preferences()
-        : QSettings(QStringLiteral("Tarvo"), QStringLiteral("TarvoSet"))
-    {
-    }
-};
 
 // A 20-byte frame as lower-case hex: the given bytes, then zeros.
 inline QString frameHex(std::initializer_list<int> bytes)
@@ -42,14 +32,10 @@ public:
     void start(const QString& model = QStringLiteral("R-VELO"))
     {
         Preferences().clear();
-        MessageBox::clearShown();
         QVERIFY(open(model));
         // A battery wheel's first poll is posted by the connection; let it pass before counting frames.
         QTRY_VERIFY(!MainWindowProbe::hasBattery(window())
                     || MainWindowProbe::batteryPoll(window()).remainingTime() > 0);
-        // Answers for the boxes a case may show; a box no case expects shows up in messages().
-        for (int i = 0; i < 4; ++i)
-            MessageBox::setNextAnswer(QMessageBox::Ok);
         m->wheel.clearReceived();
     }
 
@@ -61,7 +47,10 @@ public:
         // The window connects from the event loop, so the flash is in place before it asks.
         if (!stateFile.isEmpty() && !m->wheel.attachStateFile(stateFile, nullptr))
             return false;
-        return m->waitConnected(model);
+        // Answers for the boxes a case may show; a box no case expects shows up in takeShownBoxes().
+        for (int i = 0; i < 4; ++i)
+            MessageBox::setNextAnswer(QMessageBox::Ok);
+        return m->waitConnected();
     }
 
     void stop()
@@ -88,16 +77,6 @@ public:
     }
 
     QJsonObject flash() const { return m->wheel.state().value(QStringLiteral("flash")).toObject(); }
-
-    // "Title: text" of each box since the last call.
-    static QStringList messages()
-    {
-        QStringList lines;
-        for (const MessageBox::Shown& box : MessageBox::shown())
-            lines.append(box.title + QStringLiteral(": ") + box.text);
-        MessageBox::clearShown();
-        return lines;
-    }
 
     std::unique_ptr<WheelWindow> m;
 };

@@ -67,13 +67,13 @@ void TestEncoderPage::pulseWidth()
 
     p.ui()->pbSaveEnc->click();
     QCOMPARE(p.frames(), sent ? QStringList{frameHex({0x02, 0x0c, 0x04, width, 0, 0, 0, 0xef})} : QStringList{});
-    QCOMPARE(p.messages(), QStringList{kSaved});
+    QCOMPARE(takeShownBoxes(), QStringList{kSaved});
     QCOMPARE(slider->statusTip(), sent ? QString::number(width) : marker);
     QCOMPARE(p.flash().value("pulseWidth").toInt(), sent ? width : 100);
 
     p.ui()->pbSaveEnc->click();
     QCOMPARE(p.frames(), QStringList{});
-    QCOMPARE(p.messages(), QStringList{kSaved});
+    QCOMPARE(takeShownBoxes(), QStringList{kSaved});
 }
 
 void TestEncoderPage::failedPulseSave()
@@ -82,14 +82,14 @@ void TestEncoderPage::failedPulseSave()
     p.ui()->hsTrigger->setStatusTip(QStringLiteral("100"));
     p.wheel().failSends(1);
     p.ui()->pbSaveEnc->click();
-    QCOMPARE(p.messages(), QStringList{kNotSaved});
+    QCOMPARE(takeShownBoxes(), QStringList{kNotSaved});
     QCOMPARE(p.ui()->hsTrigger->statusTip(), QStringLiteral("100"));
     QCOMPARE(p.flash().value("pulseWidth").toInt(), 100);
 
     // Not taken for saved: the next click sends again.
     p.ui()->pbSaveEnc->click();
     QCOMPARE(p.frames(), QStringList{frameHex({0x02, 0x0c, 0x04, 150, 0, 0, 0, 0xef})});
-    QCOMPARE(p.messages(), QStringList{kSaved});
+    QCOMPARE(takeShownBoxes(), QStringList{kSaved});
     QCOMPARE(p.ui()->hsTrigger->statusTip(), QStringLiteral("150"));
     QCOMPARE(p.flash().value("pulseWidth").toInt(), 150);
 }
@@ -121,7 +121,7 @@ void TestEncoderPage::shifterCalibration()
     QCOMPARE(row->text(), QStringLiteral("CALIBRATE"));
     QCOMPARE(p.frames(), QStringList{frameHex({0x02, 0x0c, id, 0xff, 0xff, 0xff, 0xff, 0xef})});
     QCOMPARE(p.flash().value("shifters").toObject().value(QString::number(id)).toInt(), 1234);
-    QCOMPARE(p.messages(), QStringList{});
+    QCOMPARE(takeShownBoxes(), QStringList{});
 }
 
 void TestEncoderPage::extraShifters()

@@ -1,9 +1,9 @@
 // The LED page against the virtual wheel: colours kept in the buttons' style sheets, the
 // per-model slot tables in both directions, and picks, presets and saves seen on the wheel.
 #include "app/colordialog.h"
-#include "app/messagebox.h"
-#include "inputs/wheelwindow.h"
 #include "settings/ledslottables.h"
+#include "support/messageboxes.h"
+#include "support/wheelwindow.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -272,9 +272,7 @@ private slots:
         QCOMPARE(got.first().bytes, hexFrame("021100ffffffffffff").replace(2, 1, "\xef"));
         QCOMPARE(got.last().bytes, hexFrame("020e"));
         QCOMPARE(slotOf(w, "flash", 0), QColor(226, 106, 53));
-        QCOMPARE(MessageBox::shown().size(), 1);
-        QCOMPARE(MessageBox::shown()[0].title, QStringLiteral("Success"));
-        QCOMPARE(MessageBox::shown()[0].text, QStringLiteral("LED colors saved."));
+        QCOMPARE(shownBoxes(), QStringList{"Success: LED colors saved."});
 
         w.wheel.unplug();
         QTRY_VERIFY_WITH_TIMEOUT(!deviceHandle.isOpen(), 10000);
@@ -342,10 +340,8 @@ private slots:
         }
         MessageBox::setNextAnswer(QMessageBox::Ok);
         w.ui()->pbSave->click();
-        QCOMPARE(MessageBox::shown().size(), 1);
+        QCOMPARE(shownBoxes(), QStringList{"Error: Can not save setting."});
         QCOMPARE(MessageBox::shown()[0].icon, QMessageBox::Critical);
-        QCOMPARE(MessageBox::shown()[0].title, QStringLiteral("Error"));
-        QCOMPARE(MessageBox::shown()[0].text, QStringLiteral("Can not save setting."));
     }
 };
 

@@ -78,6 +78,7 @@ void TestPaddlePage::saveMode_data()
     QTest::addColumn<bool>("sent"); // the saved paddle frame
 
     QTest::newRow("left 0") << "rbPadL" << 0 << "50" << 0 << true;
+    QTest::newRow("left 100") << "rbPadL" << 100 << "50" << 100 << true;
     QTest::newRow("left 100 already stored") << "rbPadL" << 100 << "100" << 100 << false;
     QTest::newRow("right 0, empty marker") << "rbPadR" << 0 << "" << 101 << true;
     QTest::newRow("right 100") << "rbPadR" << 100 << "101" << 201 << true;
@@ -102,14 +103,14 @@ void TestPaddlePage::saveMode()
 
     p.ui()->pbSaveP->click();
     QCOMPARE(p.frames(), (sent ? QStringList{paddle(mode, 0xef), kClutchQuery} : QStringList{kClutchQuery}));
-    QCOMPARE(p.messages(), QStringList{kSaved});
+    QCOMPARE(takeShownBoxes(), QStringList{kSaved});
     QCOMPARE(p.ui()->hsBite->statusTip(), sent ? QString::number(mode) : marker);
     QCOMPARE(p.flash().value("paddleMode").toInt(), sent ? mode : 50);
 
     // Nothing changed since: the switch is asked for again, the paddle frame not.
     p.ui()->pbSaveP->click();
     QCOMPARE(p.frames(), QStringList{kClutchQuery});
-    QCOMPARE(p.messages(), QStringList{kSaved});
+    QCOMPARE(takeShownBoxes(), QStringList{kSaved});
 }
 
 void TestPaddlePage::sliderSendsOnRelease()
@@ -162,7 +163,7 @@ void TestPaddlePage::clutchSwitch()
 
     p.ui()->pbSaveP->click();
     QCOMPARE(p.frames(), (written < 0 ? QStringList{kClutchQuery} : QStringList{kClutchQuery, clutchWrite(written)}));
-    QCOMPARE(p.messages(), QStringList{kSaved});
+    QCOMPARE(takeShownBoxes(), QStringList{kSaved});
     QCOMPARE(p.flash().value("clutchEnable").toInt(), stored);
 }
 
@@ -222,7 +223,7 @@ void TestPaddlePage::failedSave()
     else
         QMetaObject::invokeMethod(&p.window(), "onSavePageP");
     QCOMPARE(p.frames(), reached);
-    QCOMPARE(p.messages(), byButton ? QStringList{kNotSaved} : QStringList{});
+    QCOMPARE(takeShownBoxes(), byButton ? QStringList{kNotSaved} : QStringList{});
     QCOMPARE(p.ui()->hsBite->statusTip(), marker);
     QCOMPARE(p.flash().value("paddleMode").toInt(), 50);
     QCOMPARE(p.flash().value("clutchEnable").toInt(), 1);
@@ -233,7 +234,7 @@ void TestPaddlePage::failedSave()
     if (marker != QString::number(kMode))
         expected.prepend(paddle(kMode, 0xef));
     QCOMPARE(p.frames(), expected);
-    QCOMPARE(p.messages(), QStringList{kSaved});
+    QCOMPARE(takeShownBoxes(), QStringList{kSaved});
     QCOMPARE(p.ui()->hsBite->statusTip(), QString::number(kMode));
     QCOMPARE(p.flash().value("paddleMode").toInt(), marker == "50" ? kMode : 50);
     QCOMPARE(p.flash().value("clutchEnable").toInt(), 255);
@@ -247,7 +248,7 @@ void TestPaddlePage::closeSavesSilently()
     p.ui()->cbClutch->setChecked(false);
     QMetaObject::invokeMethod(&p.window(), "onClose");
     QCOMPARE(p.frames(), (QStringList{paddle(131, 0xef), kClutchQuery, clutchWrite(0xff)}));
-    QCOMPARE(p.messages(), QStringList{});
+    QCOMPARE(takeShownBoxes(), QStringList{});
     QCOMPARE(p.flash().value("paddleMode").toInt(), 131);
     QCOMPARE(p.flash().value("clutchEnable").toInt(), 255);
 }
@@ -302,7 +303,7 @@ void TestPaddlePage::closeAfterFailedReadout()
     else
         QMetaObject::invokeMethod(&p.window(), "onClose");
     QCOMPARE(p.frames(), expected);
-    QCOMPARE(p.messages(), message.isEmpty() ? QStringList{} : QStringList{message});
+    QCOMPARE(takeShownBoxes(), message.isEmpty() ? QStringList{} : QStringList{message});
 }
 
 void TestPaddlePage::calibration_data()
@@ -450,7 +451,7 @@ void TestPaddlePage::restartShowsWhatWasSaved()
     p.m->feed(inputReport({}, 0, 700));
     p.m->feed(inputReport({}, 0, 3300));
     ui->pbCalL->setChecked(false);
-    QCOMPARE(p.messages(), (QStringList{kSaved, kSaved}));
+    QCOMPARE(takeShownBoxes(), (QStringList{kSaved, kSaved}));
 
     QVERIFY(p.open(QStringLiteral("QLN5"), state));
     ui = p.ui();

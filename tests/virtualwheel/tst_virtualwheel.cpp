@@ -258,8 +258,6 @@ void TestVirtualWheel::queryAnswers_data()
     QTest::newRow("unknown parameter: no value")
         << QStringList{} << frame("02 0b 0c 09") << bytes("02 0c 09 ff ff ff ff", 21);
     QTest::newRow("battery") << QStringList{"battery 55 4299 1"} << frame("02 0b 0f") << bytes("02 0f 37 cb 10 01", 21);
-    QTest::newRow("battery on usb") << QStringList{"battery 100 4300 0"} << frame("02 0b 0f")
-                                    << bytes("02 0f 64 cc 10 00", 21);
     QTest::newRow("battery default") << QStringList{} << frame("02 0b 0f") << bytes("02 0f 57 3c 0f 00", 21);
     QTest::newRow("aux lamps") << QStringList{"aux-lamps 0", "set auxLamps 1 2 3 250 251 252"} << frame("02 0b 11")
                                << bytes("02 11 00 01 02 03 fa fb fc", 21);
