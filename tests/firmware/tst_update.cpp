@@ -170,7 +170,7 @@ void TestUpdate::update()
     if (!reason.isEmpty()) { // until the next check
         check->click();
         QVERIFY(check->toolTip().isEmpty());
-        QTRY_VERIFY_WITH_TIMEOUT(w.atRest(), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(w.firmwarePageAtRest(), 30000);
     }
     // Every reply is released once read, the stalled ones included.
     QNetworkAccessManager& manager = MainWindowProbe::networkManager(*w.window);
