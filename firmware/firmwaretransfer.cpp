@@ -29,7 +29,11 @@ void FirmwareTransfer::setWaitStep(WaitStep step)
 
 bool FirmwareTransfer::acceptsImage(const QString& path)
 {
-    return path.endsWith(QLatin1String(".bin"), Qt::CaseSensitive) && QFile(path).size() <= tarvo::kMaxFirmwareSize;
+    if (!path.endsWith(QLatin1String(".bin"), Qt::CaseSensitive))
+        return false;
+    // An empty file would send the end frame alone, and the wheel would count it a transfer.
+    const QFile file(path);
+    return file.size() <= tarvo::kMaxFirmwareSize && (file.size() > 0 || !file.exists());
 }
 
 FirmwareTransfer::Result FirmwareTransfer::sendFile(const QString& path)

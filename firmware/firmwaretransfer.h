@@ -45,8 +45,8 @@ public:
     // tests that do not look at the pause may shorten it.
     void setWaitStep(WaitStep step);
 
-    // The image check: a path ending in ".bin" (case-sensitive) whose file is at most
-    // 229376 bytes. A path that names no file has size 0 and passes; reading it then fails.
+    // The image check: a path ending in ".bin" (case-sensitive) whose file holds 1 to
+    // 229376 bytes. A path that names no file passes; reading it then fails.
     static bool acceptsImage(const QString& path);
 
     // Reads the file and sends it: sendImage, then waitForFlashWrite.
