@@ -104,6 +104,8 @@ private:
     // Why the window waits (no wheel, no permission, held by another TarvoSet program): in
     // pbStatus's tool tip, and in the log when it changes.
     void showWaitingReason(const QString& reason);
+    // Every read of a new connection, from the model to the encoder binding.
+    void readWheel();
 
     // Model identification (settings/modelsetup.cpp)
     void identifyModel();

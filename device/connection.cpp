@@ -90,11 +90,23 @@ void MainWindow::onInit()
     forgetLitInputs(ui->page1);
 
     eventThread.start(QThread::InheritPriority);
+    ui->pbStatus->hide();
+    readWheel();
+
+    QTimer::singleShot(0, ui->pbS1, SLOT(click()));
+#ifdef TARVO_OPTIONAL_SET
+    startOptionalLoops();
+#else
+    if (hasBattery)
+        batteryPoll.start(0);
+#endif
+}
+
+void MainWindow::readWheel()
+{
 #ifdef TARVO_OPTIONAL_SET
     const bool ledsEarly = readLedImageEarly();
 #endif
-    ui->pbStatus->hide();
-
     identifyModel();
 #ifdef TARVO_OPTIONAL_SET
     if (ledsEarly)
@@ -109,14 +121,6 @@ void MainWindow::onInit()
     loadEncoderBinding();
 #ifdef TARVO_OPTIONAL_SET
     readAxisCalibrations();
-#endif
-
-    QTimer::singleShot(0, ui->pbS1, SLOT(click()));
-#ifdef TARVO_OPTIONAL_SET
-    startOptionalLoops();
-#else
-    if (hasBattery)
-        batteryPoll.start(0);
 #endif
 }
 

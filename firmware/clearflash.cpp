@@ -16,4 +16,6 @@ void MainWindow::onClearFlash()
         return;
     }
     MessageBox::information(this, tr("Notify"), tr("Flash data has been cleared."));
+    // The pages still show what the wheel held; a later save would write it back.
+    readWheel();
 }

@@ -69,14 +69,15 @@ bool anyFailed(const QList<TraceLine>& lines)
     return false;
 }
 
-// The lines without the re-reads after each open: their failures belong to no operation.
+// The lines without the re-reads after each open and each erase: their failures belong to no operation.
 QList<TraceLine> withoutReadouts(const QList<TraceLine>& lines)
 {
     QList<TraceLine> rest;
     bool reading = false;
     bool versionAsked = false; // the version query is the last of a re-read
     for (const TraceLine& line : lines) {
-        if (line.kind == "open" && line.result == 1)
+        if ((line.kind == "open" && line.result == 1)
+            || (line.kind == "send-feature" && line.data.startsWith("020c10") && line.result >= 0))
             reading = true;
         if (!reading)
             rest.append(line);
@@ -651,7 +652,9 @@ QString TestCampaign::runPoint(Bench& b, int index)
     noteReadout(lines, &b.paddleKnown, &b.clutchKnown);
 
     // A failed operation never reports success; a failed save says so.
-    const bool failed = unplugged || anyFailed(withoutReadouts(lines));
+    // The erase is the one call before its message; a fault after it meets only the re-read.
+    const bool afterTheMessage = op == Op::ClearFlash && moment > calls;
+    const bool failed = (unplugged && !afterTheMessage) || anyFailed(withoutReadouts(lines));
     const QStringList shown = shownBoxes(shownBefore);
     for (const QString& text : shown)
         if (failed && kSuccessTexts.contains(text))

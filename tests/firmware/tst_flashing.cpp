@@ -99,6 +99,7 @@ void TestFlashing::imageCheck_data()
     QTest::newRow("one byte too many") << "big.bin" << 229377 << "Error: Not a valid firmware.";
     QTest::newRow("capital extension") << "small.BIN" << 16 << "Error: Not a valid firmware.";
     QTest::newRow("no extension") << "small" << 16 << "Error: Not a valid firmware.";
+    QTest::newRow("empty image") << "empty.bin" << 0 << "Error: Not a valid firmware.";
     QTest::newRow("missing .bin file") << "missing.bin" << -1 << "";
 }
 
@@ -232,8 +233,13 @@ void TestFlashing::clearFlash()
     QFETCH(bool, key);
     QFETCH(int, failSends);
     QFETCH(QString, message);
-    QString error;
-    QVERIFY2(m_w->wheel.setSetting("paddleMode", {"20"}, &error), qPrintable(error));
+    // The page shows what the user saved before: left paddle, bite point 20.
+    m_w->ui()->rbPadL->setChecked(true);
+    m_w->ui()->hsBite->setValue(20);
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    m_w->ui()->pbSaveP->click();
+    MessageBox::clearShown();
+    m_w->wheel.clearReceived();
     m_w->wheel.failSends(failSends);
     if (key)
         pressOnNextDialog(answer);
@@ -247,11 +253,15 @@ void TestFlashing::clearFlash()
     QCOMPARE(shownBoxes(), message.isEmpty() ? QStringList{question} : (QStringList{question, message}));
     QList<QByteArray> sent;
     for (const VirtualWheel::Received& r : m_w->wheel.received())
-        sent.append(r.bytes);
+        if (!r.bytes.startsWith(QByteArray::fromHex("020b"))) // the queries of the readout
+            sent.append(r.bytes);
     const bool erased = message.startsWith("Notify");
     QCOMPARE(sent,
              erased ? QList<QByteArray>{QByteArray::fromHex("020c10") + QByteArray(17, '\0')} : QList<QByteArray>{});
     QCOMPARE(m_w->wheel.state().value("flash").toObject().value("paddleMode").toInt(), erased ? 50 : 20);
+    // An erased wheel is read again, so a later save cannot write the old values back.
+    QCOMPARE(m_w->ui()->hsBite->value(), erased ? 50 : 20);
+    QCOMPARE(m_w->ui()->hsBite->statusTip(), erased ? "50" : "20");
 }
 
 QTEST_MAIN(TestFlashing)
