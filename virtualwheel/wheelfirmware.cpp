@@ -5,6 +5,7 @@
 #include "virtualwheel/wheelstatefile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <algorithm>
 #include <chrono>
@@ -99,7 +100,13 @@ bool WheelFirmware::attachStateFile(const QString& path, QString* error)
     case WheelStateFile::LoadResult::Failed:
         return false;
     case WheelStateFile::LoadResult::Missing:
-        // A factory-new wheel; the file appears with the first change.
+        // A factory-new wheel; the file appears with the first change, so its folder must be there.
+        if (const QFileInfo folder(QFileInfo(path).absolutePath()); !folder.isDir()) {
+            if (error)
+                *error = QStringLiteral("%1: cannot write the wheel state file: the folder %2 does not exist")
+                             .arg(path, folder.filePath());
+            return false;
+        }
         flash = WheelSettings();
         firmware = FirmwareImage::Summary();
         break;
@@ -282,8 +289,7 @@ bool WheelFirmware::setSetting(const QString& key, const QStringList& values, QS
     }
 
     std::lock_guard lock(m_mutex);
-    applyLocked(true, change);
-    return true;
+    return applyLocked(true, change, error);
 }
 
 void WheelFirmware::failSends(int count)
@@ -447,7 +453,9 @@ int WheelFirmware::sendFeatureReport(std::uint64_t generation, const std::uint8_
     // A short report reads as zero-padded, as the device sees it.
     Frame frame{};
     std::copy_n(data, std::min(length, frame.size()), frame.begin());
-    handleFeatureLocked(frame);
+    // A saved setting the wheel could not keep fails as a failed transfer does.
+    if (!handleFeatureLocked(frame))
+        return -1;
     return int(length);
 }
 
@@ -471,25 +479,33 @@ int WheelFirmware::getFeatureReport(std::uint64_t generation, std::uint8_t* data
 // ---- frames ----
 
 template <typename Change>
-void WheelFirmware::applyLocked(bool save, Change change)
+bool WheelFirmware::applyLocked(bool save, Change change, QString* error)
 {
     change(m_live);
     if (!save)
-        return;
+        return true;
     const WheelSettings before = m_flash;
     change(m_flash);
-    if (m_flash != before)
-        flashChangedLocked();
+    return m_flash == before || storeFlashLocked(before, m_flashFirmware, error);
 }
 
-void WheelFirmware::flashChangedLocked()
+bool WheelFirmware::storeFlashLocked(const WheelSettings& flashBefore, const FirmwareImage::Summary& firmwareBefore,
+                                     QString* error)
 {
     if (m_statePath.isEmpty())
-        return;
-    QString error;
-    if (!WheelStateFile::save(m_statePath, m_flash, m_flashFirmware, &error))
-        qCWarning(lcDevice).noquote() << "virtual wheel: cannot write the state file:" << error;
+        return true;
+    QString why;
+    if (!WheelStateFile::save(m_statePath, m_flash, m_flashFirmware, &why)) {
+        // What the file does not hold would not survive a restart: the flash keeps what it had.
+        qCWarning(lcDevice).noquote() << "virtual wheel: cannot write the state file:" << why;
+        if (error)
+            *error = QStringLiteral("cannot write the state file: %1").arg(why);
+        m_flash = flashBefore;
+        m_flashFirmware = firmwareBefore;
+        return false;
+    }
     m_stateSeen = stateFileBytes(m_statePath);
+    return true;
 }
 
 void WheelFirmware::reloadChangedStateLocked()
@@ -510,79 +526,70 @@ void WheelFirmware::reloadChangedStateLocked()
     powerUpLocked();
 }
 
-void WheelFirmware::handleFeatureLocked(const Frame& f)
+bool WheelFirmware::handleFeatureLocked(const Frame& f)
 {
     const std::uint8_t code = f[1];
     if (code & kFirmwareBlockBit) {
         m_image.addBlock(((code & 0x7F) << 8) | f[2], f.data() + 4, f[3]);
-        return;
+        return true;
     }
     switch (code) {
     case kPaddleSettings:
-        applyLocked(f[3] == kSaveMarker, [&](WheelSettings& s) {
+        return applyLocked(f[3] == kSaveMarker, [&](WheelSettings& s) {
             s.paddleMode = f[2];
             s.calRightMax = u16At(&f[5]);
             s.calLeftMax = u16At(&f[7]);
             s.calRightMin = u16At(&f[9]);
             s.calLeftMin = u16At(&f[11]);
         });
-        break;
     case kQuery:
         // Only the selector and sub-selector count; bytes 4 on may hold leftovers.
         m_answer = answerLocked(f[2], f[3]);
-        break;
+        return true;
     case kSetParameter:
-        handleParameterLocked(f, f[7] == kSaveMarker);
-        break;
+        return handleParameterLocked(f, f[7] == kSaveMarker);
     case kLedCommit:
-        applyLocked(true, [this](WheelSettings& s) { s.ledCodes = m_live.ledCodes; });
-        break;
+        return applyLocked(true, [this](WheelSettings& s) { s.ledCodes = m_live.ledCodes; });
     case kEndOfTransfer: {
         m_image.finish();
         const FirmwareImage::Summary summary = m_image.summary();
-        if (summary != m_flashFirmware) {
-            m_flashFirmware = summary;
-            flashChangedLocked();
-        }
-        break;
+        if (summary == m_flashFirmware)
+            return true;
+        const FirmwareImage::Summary before = m_flashFirmware;
+        m_flashFirmware = summary;
+        return storeFlashLocked(m_flash, before);
     }
     case kAuxLampColours:
-        applyLocked(f[2] == kSaveMarker, [&](WheelSettings& s) { std::copy_n(&f[3], 6, s.auxLamps.begin()); });
-        break;
+        return applyLocked(f[2] == kSaveMarker, [&](WheelSettings& s) { std::copy_n(&f[3], 6, s.auxLamps.begin()); });
     default:
-        break; // unknown commands are ignored, as a wheel would
+        return true; // unknown commands are ignored, as a wheel would
     }
 }
 
-void WheelFirmware::handleParameterLocked(const Frame& f, bool save)
+bool WheelFirmware::handleParameterLocked(const Frame& f, bool save)
 {
     const std::uint8_t id = f[2];
     const std::uint32_t value = u32At(&f[3]);
     if (const int shifter = WheelSettings::shifterIndex(id); shifter >= 0) {
         // Value 0 only starts a calibration; the end takes the position held meanwhile.
-        if (value == kTakeHeldPosition) {
-            const std::uint16_t held = m_shifterRaw[shifter];
-            applyLocked(save, [&](WheelSettings& s) { s.shifters[shifter] = held; });
-        }
-        return;
+        if (value != kTakeHeldPosition)
+            return true;
+        const std::uint16_t held = m_shifterRaw[shifter];
+        return applyLocked(save, [&](WheelSettings& s) { s.shifters[shifter] = held; });
     }
     switch (id) {
     case kParamPulseWidth:
-        applyLocked(save, [&](WheelSettings& s) { s.pulseWidth = std::int32_t(value); });
-        break;
+        return applyLocked(save, [&](WheelSettings& s) { s.pulseWidth = std::int32_t(value); });
     case kParamClutchEnable:
-        applyLocked(save, [&](WheelSettings& s) { s.clutchEnable = value; });
-        break;
+        return applyLocked(save, [&](WheelSettings& s) { s.clutchEnable = value; });
     case kParamClearFlash: {
         const WheelSettings before = m_flash;
         m_flash = WheelSettings();
         m_live = m_flash;
-        if (m_flash != before)
-            flashChangedLocked();
-        break;
+        return m_flash == before || storeFlashLocked(before, m_flashFirmware);
     }
     default:
-        break;
+        return true;
     }
 }
 

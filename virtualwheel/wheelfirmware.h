@@ -77,14 +77,18 @@ private:
 
     bool aliveLocked(std::uint64_t generation) const { return m_plugged && generation == m_generation; }
     void logLocked(bool isWrite, const std::uint8_t* data, std::size_t length);
-    void handleFeatureLocked(const Frame& frame);
-    void handleParameterLocked(const Frame& frame, bool save);
+    // False when a saved change could not be written to the state file.
+    bool handleFeatureLocked(const Frame& frame);
+    bool handleParameterLocked(const Frame& frame, bool save);
     void handleLedBlockLocked(const Frame& frame);
     Answer answerLocked(std::uint8_t selector, std::uint8_t sub) const;
-    // Applies change to the live values, and to the flash when save is set.
+    // Applies change to the live values, and to the flash when save is set; false (the flash
+    // unchanged, the reason in *error) when the state file cannot be written.
     template <typename Change>
-    void applyLocked(bool save, Change change);
-    void flashChangedLocked();
+    bool applyLocked(bool save, Change change, QString* error = nullptr);
+    // Writes the flash to the state file; on failure puts the flash back as it was and says why.
+    bool storeFlashLocked(const WheelSettings& flashBefore, const FirmwareImage::Summary& firmwareBefore,
+                          QString* error = nullptr);
     // Another program on the same state file (the window and tarvoctl take turns, kept apart
     // by their lock) may have changed it while this wheel was closed: a first open then
     // finds the wheel as that program left it, as after a power-up.

@@ -93,7 +93,9 @@ private slots:
     void controlSetAndClearFlashAreStored();
     void malformed_data();
     void malformed();
-    void directoryIsRefused();
+    void refusedAtStart_data();
+    void refusedAtStart();
+    void failedWriteFailsTheSave();
     void unreadableFileIsRefused();
     void ledLevelsRoundUpOnLoad();
     void rewriteIsAtomic();
@@ -342,13 +344,43 @@ void TestWheelStateFile::malformed()
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"wheel.json"});
 }
 
-void TestWheelStateFile::directoryIsRefused()
+void TestWheelStateFile::refusedAtStart_data()
 {
+    QTest::addColumn<QString>("name"); // inside a fresh folder
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("a directory") << ""
+                                 << "cannot read";
+    QTest::newRow("in a folder that does not exist") << "no/such/wheel.json"
+                                                     << "does not exist";
+}
+
+void TestWheelStateFile::refusedAtStart()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, reason);
     QTemporaryDir dir;
     VirtualWheel wheel("R-VELO", kPid);
     QString error;
-    QVERIFY(!wheel.attachStateFile(dir.path(), &error));
-    QVERIFY2(error.contains("cannot read"), qPrintable(error));
+    QVERIFY(!wheel.attachStateFile(name.isEmpty() ? dir.path() : dir.filePath(name), &error));
+    QVERIFY2(error.contains(reason), qPrintable(error));
+}
+
+// A flash that cannot be kept is no saved setting: the send fails as a failed transfer does.
+void TestWheelStateFile::failedWriteFailsTheSave()
+{
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir("gone"));
+    VirtualWheel wheel("R-VELO", kPid);
+    QVERIFY(wheel.attachStateFile(dir.filePath("gone/wheel.json"), nullptr));
+    QVERIFY(QDir(dir.filePath("gone")).removeRecursively());
+    auto device = wheel.open(kVendor, kPid);
+    QCOMPARE(send(*device, frame("02 0c 04 c8 00 00 00 00")), 20); // live only: nothing to write
+    QCOMPARE(send(*device, frame("02 0c 04 c8 00 00 00 ef")), -1);
+    QString error;
+    QVERIFY(!wheel.setSetting("paddleMode", {"7"}, &error));
+    QVERIFY2(error.contains("cannot write"), qPrintable(error));
+    QCOMPARE(at(wheel.state(), "flash.pulseWidth").toInt(), 100);
+    QCOMPARE(at(wheel.state(), "flash.paddleMode").toInt(), 50);
 }
 
 void TestWheelStateFile::unreadableFileIsRefused()
