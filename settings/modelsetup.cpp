@@ -205,5 +205,9 @@ void MainWindow::applyModel(const QString& text)
     }
 #ifdef TARVO_OPTIONAL_SET
     applyOptionalModel(text);
+#else
+    // Without a battery the lines would only show the form's placeholders.
+    ui->lbBatStatus->setVisible(hasBattery);
+    ui->lbBTStatus->setVisible(hasBattery);
 #endif
 }

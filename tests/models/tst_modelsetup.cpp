@@ -338,6 +338,9 @@ private slots:
             QVERIFY(!ui->pbSaveEnc->isHidden());
 
             QCOMPARE(MainWindowProbe::hasBattery(*window), battery < 0 ? batteryBefore : battery == 1);
+            // A wheel without a battery has no charge or link to show.
+            QCOMPARE(ui->lbBatStatus->isHidden(), !MainWindowProbe::hasBattery(*window));
+            QCOMPARE(ui->lbBTStatus->isHidden(), !MainWindowProbe::hasBattery(*window));
             QCOMPARE(MainWindowProbe::upgradeBaseUrl(*window),
                      folder.isEmpty() ? QStringLiteral("before") : kBase + QStringLiteral("upgrade/") + folder);
         }
