@@ -14,11 +14,15 @@ QList<QColor>& askedColours()
     static QList<QColor> colours;
     return colours;
 }
+
+// Off in the program, so that the record cannot grow for as long as it runs.
+bool recording = false;
 } // namespace
 
 QColor ColorDialog::getColor(const QColor& initial)
 {
-    askedColours().append(initial);
+    if (recording)
+        askedColours().append(initial);
     if (!queuedColours().isEmpty())
         return queuedColours().takeFirst();
     return QColorDialog::getColor(initial, nullptr, QString(), QColorDialog::ColorDialogOptions());
@@ -37,4 +41,5 @@ const QList<QColor>& ColorDialog::asked()
 void ColorDialog::clearAsked()
 {
     askedColours().clear();
+    recording = true;
 }

@@ -5,6 +5,7 @@
 
 // The one place where the user picks a colour. Tests queue the colour a pick returns (an
 // invalid QColor for a cancel) with setNextColour; with a colour queued, no dialog opens.
+// Nothing is recorded until a test first calls clearAsked().
 class ColorDialog
 {
 public:
@@ -16,5 +17,6 @@ public:
     static void setNextColour(const QColor& colour);
     // The start colour of every pick asked for since the last clearAsked().
     static const QList<QColor>& asked();
+    // Forgets what was recorded, and records every pick from now on.
     static void clearAsked();
 };

@@ -14,12 +14,16 @@ QList<FileDialog::Shown>& shownDialogs()
     static QList<FileDialog::Shown> dialogs;
     return dialogs;
 }
+
+// Off in the program, so that the record cannot grow for as long as it runs.
+bool recording = false;
 } // namespace
 
 QString FileDialog::getOpenFileName(QWidget* parent, const QString& caption, const QString& directory,
                                     const QString& filter)
 {
-    shownDialogs().append({caption, directory, filter});
+    if (recording)
+        shownDialogs().append({caption, directory, filter});
     if (!queuedAnswers().isEmpty())
         return queuedAnswers().takeFirst();
     return QFileDialog::getOpenFileName(parent, caption, directory, filter);
@@ -38,4 +42,5 @@ const QList<FileDialog::Shown>& FileDialog::shown()
 void FileDialog::clearShown()
 {
     shownDialogs().clear();
+    recording = true;
 }

@@ -7,7 +7,8 @@ class QWidget;
 
 // The one place where the program asks for a file. Tests queue answers with setNextAnswer
 // (an empty string is a cancelled dialog) and read the filters asked with from shown();
-// with an answer queued, no dialog opens.
+// with an answer queued, no dialog opens. Nothing is recorded until a test first calls
+// clearShown().
 class FileDialog
 {
 public:
@@ -23,5 +24,6 @@ public:
 
     static void setNextAnswer(const QString& path);
     static const QList<Shown>& shown();
+    // Forgets what was recorded, and records every dialog from now on.
     static void clearShown();
 };

@@ -12,6 +12,9 @@ QList<MessageBox::Shown>& shownBoxes()
     static QList<MessageBox::Shown> boxes;
     return boxes;
 }
+
+// Off in the program, so that the record cannot grow for as long as it runs.
+bool recording = false;
 } // namespace
 
 QMessageBox::StandardButton MessageBox::critical(QWidget* parent, const QString& title, const QString& text)
@@ -42,6 +45,7 @@ const QList<MessageBox::Shown>& MessageBox::shown()
 void MessageBox::clearShown()
 {
     shownBoxes().clear();
+    recording = true;
 }
 
 void MessageBox::clearAnswers()
@@ -53,7 +57,8 @@ QMessageBox::StandardButton MessageBox::ask(QMessageBox::Icon icon, QWidget* par
                                             const QString& text, QMessageBox::StandardButtons buttons,
                                             QMessageBox::StandardButton defaultButton)
 {
-    shownBoxes().append({icon, title, text});
+    if (recording)
+        shownBoxes().append({icon, title, text});
     if (!queuedAnswers().isEmpty())
         return queuedAnswers().takeFirst();
     QMessageBox box(icon, title, text, buttons, parent);

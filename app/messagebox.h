@@ -6,6 +6,7 @@
 
 // The one place where messages reach the user. Tests queue answers with setNextAnswer
 // and read what would have been shown from shown(); with an answer queued, no dialog opens.
+// Nothing is recorded until a test first calls clearShown().
 class MessageBox
 {
 public:
@@ -25,6 +26,7 @@ public:
     static void setNextAnswer(QMessageBox::StandardButton button);
     // Every box shown (or answered) since the last clearShown().
     static const QList<Shown>& shown();
+    // Forgets what was recorded, and records every box from now on.
     static void clearShown();
     // Drops answers queued but not used, so that one test's leftovers cannot answer the next.
     static void clearAnswers();

@@ -1,5 +1,8 @@
 // The window shell: fixed size, the drag strip, the sidebar, the tray and the slot set.
+#include "app/colordialog.h"
+#include "app/filedialog.h"
 #include "app/instanceguard.h"
+#include "app/messagebox.h"
 #include "app/trayavailability.h"
 #include "support/mainwindowprobe.h"
 
@@ -49,6 +52,7 @@ private slots:
     void trayRestoreFromMenuAndSecondStart();
     void minimiseWithoutTrayGoesToTaskBar();
     void closeWithoutWheel();
+    void testSeamsRecordOnlyWhenAsked();
 };
 
 void TestShell::init()
@@ -340,6 +344,27 @@ void TestShell::closeWithoutWheel()
     QVERIFY(QMetaObject::invokeMethod(&w, "onClose"));
     QVERIFY(!w.isVisible());
     QVERIFY(!MainWindowProbe::eventThread(w).isRunning());
+}
+
+// The program never switches the records of its dialogs on, so they cannot grow while it runs.
+void TestShell::testSeamsRecordOnlyWhenAsked()
+{
+    for (const bool on : {false, true}) {
+        if (on) {
+            MessageBox::clearShown();
+            ColorDialog::clearAsked();
+            FileDialog::clearShown();
+        }
+        MessageBox::setNextAnswer(QMessageBox::Ok);
+        MessageBox::information(nullptr, QStringLiteral("Notify"), QStringLiteral("text"));
+        ColorDialog::setNextColour(QColor(Qt::red));
+        ColorDialog::getColor(QColor(Qt::blue));
+        FileDialog::setNextAnswer(QString());
+        FileDialog::getOpenFileName(nullptr, QString(), QString(), QString());
+        QCOMPARE(MessageBox::shown().size(), int(on));
+        QCOMPARE(ColorDialog::asked().size(), int(on));
+        QCOMPARE(FileDialog::shown().size(), int(on));
+    }
 }
 
 QTEST_MAIN(TestShell)
