@@ -628,6 +628,13 @@ int Tarvoctl::transfer(const QByteArray& image)
             m_output.message(QStringLiteral("firmware written"));
         return Done;
     case FirmwareTransfer::Outcome::SendFailed:
+        if (result.endFrameFailed)
+            return m_output.fail(NotDone,
+                                 QStringLiteral("the firmware transfer failed: every block frame went out "
+                                                "(%1), but the end frame failed (result %2), so the wheel "
+                                                "was not told that the image is complete")
+                                     .arg(result.framesSent)
+                                     .arg(result.sendResult));
         return m_output.fail(NotDone,
                              QStringLiteral("the firmware transfer failed after %1 frames (result %2); no end "
                                             "frame was sent, the wheel keeps its firmware")

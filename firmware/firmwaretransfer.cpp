@@ -81,7 +81,7 @@ FirmwareTransfer::Result FirmwareTransfer::sendImage(const QByteArray& image)
     // A lost end frame leaves the wheel without a complete image: that is a failure too.
     const int sent = m_handle.send(buffer);
     if (sent < 0)
-        return {Outcome::SendFailed, sent, result.framesSent};
+        return {Outcome::SendFailed, sent, result.framesSent, true};
     ++result.framesSent;
     return result;
 }

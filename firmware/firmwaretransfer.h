@@ -31,6 +31,7 @@ public:
         Outcome outcome = Outcome::Done;
         int sendResult = 0; // the failed send's result, SendFailed only
         int framesSent = 0; // block frames and end frame that went out
+        bool endFrameFailed = false; // SendFailed only: every block went, the end frame did not
     };
 
     using ProgressHandler = std::function<void(int percent)>;

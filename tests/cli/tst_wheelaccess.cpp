@@ -1,10 +1,12 @@
-// A wheel that cannot be used, and why: what tarvoctl and the window say about it.
+// A wheel that cannot be used, and why: what tarvoctl and the window say about it; and what
+// tarvoctl says about a firmware transfer that fails.
 #include "app/mainwindow.h"
 #include "cli/ctloptions.h"
 #include "cli/ctloutput.h"
 #include "cli/tarvoctl.h"
 #include "device/devicehandle.h"
 #include "device/wheellock.h"
+#include "support/faultyhid.h"
 #include "support/mainwindowprobe.h"
 #include "support/messagelog.h"
 
@@ -65,6 +67,8 @@ private slots:
     void tarvoctlSaysWhyAndPointsAtTheRule();
     void tarvoctlMessages_data();
     void tarvoctlMessages();
+    void failedFlashSaysWhatWasSent_data();
+    void failedFlashSaysWhatWasSent();
 };
 
 void TestWheelAccess::windowSaysWhyItWaits_data()
@@ -180,6 +184,42 @@ void TestWheelAccess::tarvoctlMessages()
     std::fclose(err);
     QCOMPARE(text.count('\n'), 1);
     QVERIFY2(text.contains(says), qPrintable(text));
+}
+
+void TestWheelAccess::failedFlashSaysWhatWasSent_data()
+{
+    QTest::addColumn<int>("frame"); // the failing one: two blocks, then the end frame
+    QTest::addColumn<QString>("says");
+    QTest::newRow("a block") << 1 << "no end frame was sent";
+    QTest::newRow("the end frame") << 2 << "every block frame went out (2), but the end frame failed (result -1)";
+}
+
+void TestWheelAccess::failedFlashSaysWhatWasSent()
+{
+    QFETCH(int, frame);
+    QFETCH(QString, says);
+    QTemporaryDir dir;
+    QFile image(dir.filePath("image.bin"));
+    QVERIFY(image.open(QIODevice::WriteOnly));
+    image.write(QByteArray(32, '\x5a'));
+    image.close();
+    VirtualWheel wheel("R-VELO", 0x2007);
+    FaultyHid faulty(wheel);
+    faulty.arm(frame + 1, FaultyHid::Fault::FailSends, 1, FaultyHid::Counting::FirmwareFrames);
+    FILE* err = std::tmpfile();
+    CtlOutput::redirect(stdout, err);
+    CtlOptions options;
+    options.command = QStringLiteral("flash");
+    options.arguments = QStringList{image.fileName()};
+    options.yes = true;
+    QCOMPARE(Tarvoctl(options, &faulty).run(), 1);
+    CtlOutput::redirect(stdout, stderr);
+    const QString message = QString::fromUtf8(contents(err));
+    std::fclose(err);
+    deviceHandle.close();
+    deviceHandle.setBackend(nullptr);
+    QVERIFY2(message.contains(says), qPrintable(message));
+    QCOMPARE(faulty.firmwareFrames().size(), frame + 1);
 }
 
 QTEST_MAIN(TestWheelAccess)
