@@ -187,6 +187,9 @@ private:
     QList<int> releasedInputs;
     // The battery poll's one pending tick: re-arming it can never start a second chain.
     QTimer batteryPoll;
+    // Ends of the input thread that onInit itself asked for and that the thread still reports:
+    // each must not reopen the wheel once more.
+    int ownThreadStops = 0;
     QPointer<QNetworkReply> downloadReply; // the image download in flight, if any
     QString downloadedImage; // the file the last download wrote, until it is handed on
     InputScreen* inputScreen = nullptr; // the INPUTS page's widgets, kept up with the reports

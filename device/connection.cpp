@@ -47,6 +47,10 @@ void MainWindow::showWaitingReason(const QString& reason)
 
 void MainWindow::onInit()
 {
+    if (sender() == &eventThread && ownThreadStops > 0) {
+        --ownThreadStops;
+        return;
+    }
     // Reopening the handle under a running firmware transfer could hand its later blocks to
     // a freshly opened wheel that never saw the earlier ones. A wheel that is really gone
     // fails the transfer at its next send, so the wait is short.
@@ -61,6 +65,9 @@ void MainWindow::onInit()
     if (eventThread.isRunning()) {
         eventThread.requestInterruption();
         eventThread.wait(QDeadlineTimer(QDeadlineTimer::Forever));
+        // Its end is queued to this slot by now; answered, it would reopen the wheel in a loop.
+        if (eventThread.reportsEveryEnd())
+            ++ownThreadStops;
     }
     // Closing also releases the lock between TarvoSet programs.
     if (deviceHandle.isOpen())

@@ -14,6 +14,7 @@ public:
     // The earlier releases' end: after any end, a stop request included, wait 50 ms, close the
     // handle if it is open and emit deviceDisconnect(), without a log line. Set before start().
     void setReportsEveryEnd(bool on) { m_reportsEveryEnd = on; }
+    bool reportsEveryEnd() const { return m_reportsEveryEnd; }
 
 signals:
     // The 16 bytes that follow the report id.

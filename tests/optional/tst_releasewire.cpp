@@ -241,6 +241,15 @@ void TestReleaseWire::inputThreadEnd()
     if (disconnects > 0)
         QTRY_VERIFY_WITH_TIMEOUT(deviceHandle.isOpen(), 10000);
     QCOMPARE(deviceHandle.isOpen(), disconnects > 0);
+
+    // The window's own reopen (after a flash, say) stops the thread too: one reopen, one readout.
+    w.wheel.clearReceived();
+    QMetaObject::invokeMethod(w.window.get(), "onInit", Qt::DirectConnection);
+    QCoreApplication::processEvents(); // what the stopped thread queued
+    int modelQueries = 0;
+    for (const VirtualWheel::Received& r : w.wheel.received())
+        modelQueries += r.bytes.startsWith(QByteArray::fromHex("020b0d"));
+    QCOMPARE(modelQueries, 1);
 }
 
 QTEST_MAIN(TestReleaseWire)
