@@ -68,8 +68,9 @@ bool MainWindow::loadEarlierEncoderBinding()
 {
     if (!tarvo::releaseHas(tarvo::Difference::FourStateEncoder))
         return tarvo::releaseHas(tarvo::Difference::NoEncoderBinding);
-    encoderUpInput = encoderDownInput = encoderSaveInput = kNoInput;
+    // Without preferences the binding lives as long as the program: a new connection keeps it.
     if (keepsBinding()) {
+        encoderUpInput = encoderDownInput = encoderSaveInput = kNoInput;
         QSettings settings(tarvo::preferences::organisation(), tarvo::preferences::application());
         const auto input = [&](const QString& key) {
             return std::uint8_t(settings.value(key, kNoInput).toUInt() & 0xFF);

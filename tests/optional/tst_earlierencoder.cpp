@@ -112,6 +112,11 @@ void TestEarlierEncoder::binding()
         tap(w, 0);
         QCOMPARE(paddleFrames(w.wheel), QList<QByteArray>{QByteArray::fromHex("020a33ef")});
         QVERIFY(MessageBox::shown().isEmpty());
+
+        // A new connection (a replug, a reopen after a flash) keeps the binding.
+        QMetaObject::invokeMethod(w.window.get(), "onInit", Qt::DirectConnection);
+        QVERIFY(w.waitConnected());
+        QCOMPARE(encoder->text(), texts[3]);
     }
     {
         WheelWindow again(Release(release), QStringLiteral("R-VELO"));
