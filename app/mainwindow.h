@@ -199,6 +199,8 @@ private:
     void setupOptionalSet();
     void applyOptionalModel(const QString& text);
     void startOptionalLoops();
+    // The battery poll and the Bluetooth scan of the wheel before, pending or running.
+    void stopOptionalLoops();
     void readAxisCalibrations();
     void storeAxisCalibration(int axis);
     void calibrateOnComputer(int axis, bool checked);

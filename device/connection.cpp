@@ -61,6 +61,9 @@ void MainWindow::onInit()
     // Each connection starts its own battery poll: a tick pending from the last one must not
     // run on as a second chain when the wheel is back within ten seconds.
     batteryPoll.stop();
+#ifdef TARVO_OPTIONAL_SET
+    stopOptionalLoops();
+#endif
     clearBatteryStatus();
     if (eventThread.isRunning()) {
         eventThread.requestInterruption();

@@ -174,12 +174,20 @@ void MainWindow::applyOptionalModel(const QString& text)
     ui->lbBatStatus->setVisible(hasBattery);
 }
 
+void MainWindow::stopOptionalLoops()
+{
+    batteryTimer.stop();
+    scanTimer.stop();
+    discoveryAgent.stop();
+}
+
 void MainWindow::startOptionalLoops()
 {
+    // Through the loops' own timers, so that the next connection can still call them off.
     if (hasBluetooth)
-        QTimer::singleShot(0, this, SLOT(onBTScan()));
+        scanTimer.start(0);
     if (hasBattery)
-        QTimer::singleShot(0, this, SLOT(onBatScan()));
+        batteryTimer.start(0);
 }
 
 bool MainWindow::readLedImageEarly()

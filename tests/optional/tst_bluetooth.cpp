@@ -52,6 +52,11 @@ void TestBluetooth::linesAfterConnection()
     WheelWindow w(Release(release), model);
     w.wheel.setBattery(60, 3900, 0);
     QVERIFY(w.waitConnected());
+    // A battery tick and a scan still pending from the wheel before must not reach this one.
+    MainWindowProbe::batteryTimer(*w.window).start(10000);
+    MainWindowProbe::scanTimer(*w.window).start(5000);
+    QMetaObject::invokeMethod(w.window.get(), "onInit", Qt::DirectConnection);
+    QVERIFY(w.waitConnected());
     QCOMPARE(MainWindowProbe::hasBluetooth(*w.window), bluetooth);
     QCOMPARE(!w.ui()->lbBTStatus->isHidden(), bluetooth);
     QCOMPARE(!w.ui()->lbBatStatus->isHidden(), battery);
@@ -60,6 +65,8 @@ void TestBluetooth::linesAfterConnection()
         QTRY_COMPARE_WITH_TIMEOUT(w.ui()->lbBatStatus->text(), QStringLiteral("BATTERY STATUS: 60%"), 5000);
     else
         QVERIFY(!MainWindowProbe::batteryTimer(*w.window).isActive());
+    if (!bluetooth)
+        QVERIFY(!MainWindowProbe::scanTimer(*w.window).isActive());
 }
 
 void TestBluetooth::discoveredDevice_data()
