@@ -90,7 +90,8 @@ void MainWindow::setupOptionalSet()
     }
     deviceHandle.setAnswerLength(tarvo::releaseHas(Difference::ShortAnswers) ? &earlierAnswerLength : nullptr);
     if (tarvo::releaseHas(Difference::ClutchWrittenLive)) {
-        connect(ui->cbClutch, &QAbstractButton::toggled, this, [](bool on) {
+        // clicked, not toggled: the readout sets the box too, and it never writes to the wheel.
+        connect(ui->cbClutch, &QAbstractButton::clicked, this, [](bool on) {
             deviceHandle.send(tarvo::setParameterFrame(tarvo::Parameter::ClutchEnable, clutchSwitchValue(on), false));
         });
     }

@@ -119,6 +119,7 @@ void MainWindow::applyModel(const QString& text)
     }
 
     // Every model whose key occurs is applied, in table order; a later one overrides.
+    bool known = false;
     for (const tarvo::ModelInfo& model : tarvo::kModels) {
         if (!tarvo::modelMatches(model, text))
             continue;
@@ -126,6 +127,7 @@ void MainWindow::applyModel(const QString& text)
         if (!tarvo::releaseKnowsModel(model.key))
             continue;
 #endif
+        known = true;
 
         if (model.title) {
             ui->lbIcon->move(model.titleIconX, ui->lbIcon->y());
@@ -203,6 +205,9 @@ void MainWindow::applyModel(const QString& text)
 
         hasBattery = model.hasBattery;
     }
+    // An unknown model has no picture, whatever the window showed before.
+    if (!known)
+        ui->lbMain->setStyleSheet(QStringLiteral("border-image:"));
 #ifdef TARVO_OPTIONAL_SET
     applyOptionalModel(text);
 #else

@@ -19,6 +19,8 @@ private slots:
     void shell();
     void shifterPrompt_data();
     void shifterPrompt();
+    void modelPicture_data();
+    void modelPicture();
 };
 
 namespace {
@@ -181,6 +183,31 @@ void TestReleaseWindow::shifterPrompt()
     w.ui()->pbBearRCa->click();
     QCOMPARE(w.ui()->pbBearLCa->text(), left);
     QCOMPARE(w.ui()->pbBearRCa->text(), right);
+}
+
+void TestReleaseWindow::modelPicture_data()
+{
+    QTest::addColumn<int>("release");
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<QString>("picture");
+    QTest::newRow("1.15 R-VELO") << int(Release::V115) << "R-VELO"
+                                 << "border-image: url(:/img/back.rvelo.png)";
+    // Models the release does not know show no picture, as on the waiting screen.
+    QTest::newRow("1.15 LM270") << int(Release::V115) << "LM270"
+                                << "border-image:";
+    QTest::newRow("1.12 KTR2") << int(Release::V112) << "KTR2"
+                               << "border-image:";
+}
+
+void TestReleaseWindow::modelPicture()
+{
+    QFETCH(int, release);
+    QFETCH(QString, model);
+    QFETCH(QString, picture);
+    OptionalWindow w(Release(release), model);
+    QVERIFY(w.waitConnected());
+    QCOMPARE(w.ui()->lbHead->text(), "TARVO " + model);
+    QCOMPARE(w.ui()->lbMain->styleSheet(), picture);
 }
 
 QTEST_MAIN(TestReleaseWindow)

@@ -105,8 +105,9 @@ void TestReleaseWire::wire()
     QCOMPARE(lengths.contains("0c"), true); // the pulse width at least
     QCOMPARE(lengths.value("0c"), queryLength);
 
-    // The clutch switch the wheel holds is 0xFFFFFFFF.
+    // The clutch switch the wheel holds is 0xFFFFFFFF, and reading it writes nothing back.
     QCOMPARE(w.ui()->cbClutch->isChecked(), minusOneIsOn);
+    QCOMPARE(w.wheel.state().value("live").toObject().value("clutchEnable").toDouble(), 4294967295.0);
     bool asked = false;
     QFile trace(tracePath);
     QVERIFY(trace.open(QIODevice::ReadOnly));
