@@ -208,11 +208,7 @@ void TestWheelAccess::failedFlashSaysWhatWasSent()
     faulty.arm(frame + 1, FaultyHid::Fault::FailSends, 1, FaultyHid::Counting::FirmwareFrames);
     FILE* err = std::tmpfile();
     CtlOutput::redirect(stdout, err);
-    CtlOptions options;
-    options.command = QStringLiteral("flash");
-    options.arguments = QStringList{image.fileName()};
-    options.yes = true;
-    QCOMPARE(Tarvoctl(options, &faulty).run(), 1);
+    QCOMPARE(Tarvoctl::runCommandLine({"tarvoctl", "flash", "--yes", image.fileName()}, &faulty), 1);
     CtlOutput::redirect(stdout, stderr);
     const QString message = QString::fromUtf8(contents(err));
     std::fclose(err);
