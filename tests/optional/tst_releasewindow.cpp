@@ -204,7 +204,7 @@ void TestReleaseWindow::modelPicture()
     QFETCH(int, release);
     QFETCH(QString, model);
     QFETCH(QString, picture);
-    OptionalWindow w(Release(release), model);
+    WheelWindow w(Release(release), model);
     QVERIFY(w.waitConnected());
     QCOMPARE(w.ui()->lbHead->text(), "TARVO " + model);
     QCOMPARE(w.ui()->lbMain->styleSheet(), picture);

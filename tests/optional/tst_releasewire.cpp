@@ -246,7 +246,7 @@ void TestReleaseWire::inputThreadEnd()
     // The window's own reopen (after a flash, say) stops the thread too: one reopen, one readout.
     w.wheel.clearReceived();
     QMetaObject::invokeMethod(w.window.get(), "onInit", Qt::DirectConnection);
-    QCoreApplication::processEvents(); // what the stopped thread queued
+    QVERIFY(w.settle()); // what the stopped thread queued
     int modelQueries = 0;
     for (const VirtualWheel::Received& r : w.wheel.received())
         modelQueries += r.bytes.startsWith(QByteArray::fromHex("020b0d"));
