@@ -29,6 +29,15 @@ QString FileDialog::getOpenFileName(QWidget* parent, const QString& caption, con
     return QFileDialog::getOpenFileName(parent, caption, directory, filter);
 }
 
+QString FileDialog::getSaveFileName(QWidget* parent, const QString& caption, const QString& directory,
+                                    const QString& filter)
+{
+    shownDialogs().append({caption, directory, filter});
+    if (!queuedAnswers().isEmpty())
+        return queuedAnswers().takeFirst();
+    return QFileDialog::getSaveFileName(parent, caption, directory, filter);
+}
+
 void FileDialog::setNextAnswer(const QString& path)
 {
     queuedAnswers().append(path);

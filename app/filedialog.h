@@ -21,6 +21,9 @@ public:
 
     static QString getOpenFileName(QWidget* parent, const QString& caption, const QString& directory,
                                    const QString& filter);
+    // Asks before replacing an existing file.
+    static QString getSaveFileName(QWidget* parent, const QString& caption, const QString& directory,
+                                   const QString& filter);
 
     static void setNextAnswer(const QString& path);
     static const QList<Shown>& shown();

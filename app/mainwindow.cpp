@@ -93,6 +93,7 @@ MainWindow::MainWindow(QWidget* parent)
 
     InstanceGuard::listen(instanceServer, QCoreApplication::applicationName());
     connect(&instanceServer, SIGNAL(newConnection()), this, SLOT(onShowNormal()));
+    setupProfiles();
 #ifdef TARVO_OPTIONAL_SET
     setupOptionalSet();
 #endif
@@ -147,7 +148,8 @@ void MainWindow::onClose()
         refuseWhileTransferring();
         return;
     }
-    onSavePageP();
+    if (endLiveProfile())
+        onSavePageP();
     eventThread.requestInterruption();
     eventThread.wait(QDeadlineTimer(QDeadlineTimer::Forever));
     close();

@@ -2,6 +2,7 @@
 
 #include "device/tarvoevent.h"
 #include "firmware/tarvoupgrade.h"
+#include "profiles/profile.h"
 
 #include <QList>
 #include <QLocalServer>
@@ -28,7 +29,10 @@ class MainWindow;
 
 class QPushButton;
 class QColor;
+class QListWidget;
+class QMenu;
 class InputScreen;
+class GameWatcher;
 
 namespace tarvo {
 enum class ChannelOrder : std::uint8_t;
@@ -89,6 +93,16 @@ private slots:
     void onCalibrateL(bool checked);
     void onCalibrateR(bool checked);
     void onEncoderBind();
+    // Profiles (profiles/profilespage.cpp)
+    void onProfileApply();
+    void onProfileSaveAs();
+    void onProfileDelete();
+    void onProfileImport();
+    void onProfileExport();
+    void onGameProfiles();
+    void onTrayProfile();
+    void onGameStarted(const QString& program, const QString& profile);
+    void onGameEnded(const QString& program, const QString& profile);
 #ifdef TARVO_OPTIONAL_SET
     void onBatScan();
     void onBTScan();
@@ -151,6 +165,25 @@ private:
     void storeEncoderBinding();
     void removeEncoderBinding();
 
+    // Profiles (profiles/profilespage.cpp)
+    void setupProfiles();
+    // The DEVICE page's list and the tray's submenu, from the library and the connected model.
+    void refreshProfiles();
+    // A wheel was opened (model known) or let go.
+    void profilesConnected();
+    void profilesDisconnected();
+    // Applies a library profile live; game: the game watcher's, told in the tray. False when
+    // it could not (nothing stored changes either way).
+    bool applyLiveProfile(const QString& name, const QString& program);
+    // Closing: sends back live what the wheel had before any live profile and forgets it, so
+    // that the silent save stores the user's settings, not a game's. False when the pages still
+    // show a live profile's values (the send back failed): then nothing may be saved.
+    bool endLiveProfile();
+    void forgetLiveProfile();
+    // The pages again from the wheel after a profile, keeping the saved-value markers when live.
+    void rereadPages(bool keepMarkers);
+    void updateTrayToolTip();
+
     // Firmware (firmware/upgrade.cpp)
     void resetUpgradeUi();
     // True, after telling the user, while a transfer or a download runs.
@@ -193,6 +226,19 @@ private:
     QPointer<QNetworkReply> downloadReply; // the image download in flight, if any
     QString downloadedImage; // the file the last download wrote, until it is handed on
     InputScreen* inputScreen = nullptr; // the INPUTS page's widgets, kept up with the reports
+    // The DEVICE page's profile list and the tray's profile menu (profiles/profilespage.cpp).
+    QListWidget* lwProfiles = nullptr;
+    QMenu* trayProfiles = nullptr;
+    GameWatcher* gameWatcher = nullptr;
+    // A profile applied live (tray or game) and what the wheel had before it, which goes back
+    // when it ends; the flash never gets it from the window's silent save.
+    QString liveProfileName;
+    std::optional<Profile> liveProfileBefore; // before the first live profile
+    // The running game's program, what the wheel had just before its profile, and the live
+    // profile it replaced (a tray choice), which the game's end brings back.
+    QString gameProgram;
+    std::optional<Profile> gameProfileBefore;
+    QString profileBeforeGame;
 
 #ifdef TARVO_OPTIONAL_SET
     // Optional feature set (optional/)

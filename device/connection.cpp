@@ -65,6 +65,7 @@ void MainWindow::onInit()
     stopOptionalLoops();
 #endif
     clearBatteryStatus();
+    profilesDisconnected();
     if (eventThread.isRunning()) {
         eventThread.requestInterruption();
         eventThread.wait(QDeadlineTimer(QDeadlineTimer::Forever));
@@ -102,6 +103,7 @@ void MainWindow::onInit()
     eventThread.start(QThread::InheritPriority);
     ui->pbStatus->hide();
     readWheel();
+    profilesConnected();
 
     QTimer::singleShot(0, ui->pbS1, SLOT(click()));
 #ifdef TARVO_OPTIONAL_SET
