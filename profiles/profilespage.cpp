@@ -95,7 +95,7 @@ void MainWindow::setupProfiles()
     QMenu* menu = trayIcon->contextMenu();
     trayProfiles = new QMenu(tr("Profiles"), this);
     trayProfiles->setObjectName(QStringLiteral("trayProfiles"));
-    menu->insertMenu(menu->actions().value(0), trayProfiles);
+    menu->addMenu(trayProfiles);
     connect(trayProfiles, &QMenu::aboutToShow, this, [this] { refreshProfiles(); });
 
     gameWatcher = new GameWatcher(this);

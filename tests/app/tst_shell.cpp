@@ -116,7 +116,16 @@ void TestShell::slotsInDeclaredOrder()
                                   "onCalibrate()",
                                   "onCalibrateL(bool)",
                                   "onCalibrateR(bool)",
-                                  "onEncoderBind()"};
+                                  "onEncoderBind()",
+                                  "onProfileApply()",
+                                  "onProfileSaveAs()",
+                                  "onProfileDelete()",
+                                  "onProfileImport()",
+                                  "onProfileExport()",
+                                  "onGameProfiles()",
+                                  "onTrayProfile()",
+                                  "onGameStarted(QString,QString)",
+                                  "onGameEnded(QString,QString)"};
 #ifdef TARVO_OPTIONAL_SET
     const QStringList optionalSlots = {"onBatScan()", "onBTScan()", "onBTUpdate(QBluetoothDeviceInfo)", "onBTDone()"};
 #else
@@ -304,8 +313,10 @@ void TestShell::trayRestoreFromMenuAndSecondStart()
     QVERIFY(QMetaObject::invokeMethod(&w, "onMinimize"));
     QVERIFY(tray->contextMenu());
     const auto actions = tray->contextMenu()->actions();
-    QCOMPARE(actions.size(), 1);
+    QCOMPARE(actions.size(), 2);
     QCOMPARE(actions.first()->text(), QStringLiteral("Restore"));
+    QCOMPARE(actions.last()->text(), QStringLiteral("Profiles")); // the connected model's, none here
+    QVERIFY(!actions.last()->isEnabled());
     actions.first()->trigger();
     QVERIFY(w.isVisible());
     QVERIFY(!tray->isVisible());
