@@ -204,9 +204,9 @@ void MainWindow::onProfileApply()
         return;
     }
     if (profile.model != modelName
-        && MessageBox::question(
-               this, tr("Profiles"),
-               tr("%1 is a profile of the %2, the wheel is a %3. Apply it anyway?").arg(name, profile.model, modelName))
+        && MessageBox::question(this, tr("Profiles"),
+                                tr("%1 is a profile of the %2, not of the %3 connected. Apply it anyway?")
+                                    .arg(name, profile.model, modelName))
             != QMessageBox::Yes)
         return;
 
@@ -391,7 +391,7 @@ bool MainWindow::applyLiveProfile(const QString& name, const QString& program)
         return fail(tr("Can not read the profile %1: %2").arg(name, error));
     if (profile.model != modelName)
         return fail(
-            tr("%1 is a profile of the %2, the wheel is a %3: not applied.").arg(name, profile.model, modelName));
+            tr("%1 is a profile of the %2, not of the %3 connected: not applied.").arg(name, profile.model, modelName));
 
     WheelState now;
     now.model = modelName;

@@ -109,7 +109,7 @@ void TestProfilesPage::applyStoresAndSaveAsKeeps()
     MessageBox::setNextAnswer(QMessageBox::No);
     button("pbProfileApply")->click();
     QCOMPARE(SettingsPage::messages(),
-             QStringList{"Profiles: Rally is a profile of the KTR2, the wheel is a R-VELO. Apply it anyway?"});
+             QStringList{"Profiles: Rally is a profile of the KTR2, not of the R-VELO connected. Apply it anyway?"});
     QCOMPARE(sends(), QStringList());
 
     // A failed send is reported, never "applied".
