@@ -108,7 +108,7 @@ void TestProfilesPage::applyStoresAndSaveAsKeeps()
     select("Rally");
     MessageBox::setNextAnswer(QMessageBox::No);
     button("pbProfileApply")->click();
-    QCOMPARE(SettingsPage::messages(),
+    QCOMPARE(takeShownBoxes(),
              QStringList{"Profiles: Rally is a profile of the KTR2, not of the R-VELO connected. Apply it anyway?"});
     QCOMPARE(sends(), QStringList());
 
@@ -117,14 +117,14 @@ void TestProfilesPage::applyStoresAndSaveAsKeeps()
     m_page.wheel().failSends(1);
     MessageBox::setNextAnswer(QMessageBox::Ok);
     button("pbProfileApply")->click();
-    QCOMPARE(SettingsPage::messages(),
+    QCOMPARE(takeShownBoxes(),
              QStringList{"Error: Can not apply the profile: sending the paddle settings failed."});
     QCOMPARE(m_page.flash().value("paddleMode").toInt(), 50);
     sends();
 
     MessageBox::setNextAnswer(QMessageBox::Ok);
     button("pbProfileApply")->click();
-    QCOMPARE(SettingsPage::messages(), QStringList{"Success: Profile applied."});
+    QCOMPARE(takeShownBoxes(), QStringList{"Success: Profile applied."});
     QCOMPARE(sends(), gt3Frames(0xef) << frameHex({0x02, 0x0e}));
     QCOMPARE(m_page.flash().value("paddleMode").toInt(), 130);
     QCOMPARE(m_page.flash().value("pulseWidth").toInt(), 150);
@@ -141,7 +141,7 @@ void TestProfilesPage::applyStoresAndSaveAsKeeps()
     ProfileNamePrompt::setNextAnswer("Rally");
     MessageBox::setNextAnswer(QMessageBox::No);
     button("pbProfileSave")->click();
-    QCOMPARE(SettingsPage::messages(), QStringList{"Profiles: Replace the profile Rally?"});
+    QCOMPARE(takeShownBoxes(), QStringList{"Profiles: Replace the profile Rally?"});
     Profile kept;
     QString error;
     QVERIFY(ProfileLibrary::read("Rally", &kept, &error));
@@ -151,7 +151,7 @@ void TestProfilesPage::applyStoresAndSaveAsKeeps()
     ProfileNamePrompt::setNextAnswer("GT3 copy");
     MessageBox::setNextAnswer(QMessageBox::Ok);
     button("pbProfileSave")->click();
-    QCOMPARE(SettingsPage::messages(), QStringList{"Success: Profile saved."});
+    QCOMPARE(takeShownBoxes(), QStringList{"Success: Profile saved."});
     QCOMPARE(sends(), QStringList());
     Profile original, copy;
     QVERIFY(ProfileLibrary::read("GT3", &original, &error));
