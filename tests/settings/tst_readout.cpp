@@ -186,6 +186,8 @@ private slots:
         WheelWindow& w = *m_w;
         w.wheel.unplug();
         QTRY_VERIFY_WITH_TIMEOUT(!deviceHandle.isOpen(), 10000);
+        // The handle closes in the input thread; the window's own answer to the loss comes queued after it.
+        QTRY_VERIFY_WITH_TIMEOUT(!MainWindowProbe::batteryPoll(*w.window).isActive(), 10000);
         w.ui()->rbPadNo->setChecked(true);
         w.ui()->cbClutch->setChecked(true);
         w.ui()->lbBatStatus->setText(QStringLiteral("untouched"));
