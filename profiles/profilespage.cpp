@@ -36,7 +36,8 @@ struct PageButton
 };
 
 // Between the update buttons and CLEAR FLASH DATA; two columns beside the list.
-constexpr PageButton kButtons[] = {
+// Not constexpr: a debug build's SLOT() notes where it was written at run time.
+const PageButton kButtons[] = {
     {"pbProfileApply", QT_TRANSLATE_NOOP("MainWindow", "APPLY"), SLOT(onProfileApply()), 470, 180},
     {"pbProfileSave", QT_TRANSLATE_NOOP("MainWindow", "SAVE AS..."), SLOT(onProfileSaveAs()), 568, 180},
     {"pbProfileImport", QT_TRANSLATE_NOOP("MainWindow", "IMPORT..."), SLOT(onProfileImport()), 470, 212},
