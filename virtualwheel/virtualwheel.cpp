@@ -85,14 +85,17 @@ std::string VirtualWheel::lockKey(std::uint16_t vendorId, std::uint16_t productI
 void VirtualWheel::queueInput(const QByteArray& reportAfterId)
 {
     m_firmware->queueInput(reportAfterId);
+    emit inputQueued();
 }
 void VirtualWheel::unplug()
 {
     m_firmware->unplug();
+    emit pluggedChanged(false);
 }
 void VirtualWheel::plug()
 {
     m_firmware->plug();
+    emit pluggedChanged(true);
 }
 void VirtualWheel::setModel(const QString& text)
 {

@@ -74,6 +74,12 @@ public:
     QList<Received> received() const;
     void clearReceived();
 
+signals:
+    // After unplug() and plug(), from the thread that called them.
+    void pluggedChanged(bool plugged);
+    // After queueInput(), from the thread that called it.
+    void inputQueued();
+
 private:
     void demoTick();
 

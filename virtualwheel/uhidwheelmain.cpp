@@ -1,0 +1,58 @@
+// tarvo-uhid-wheel: the virtual wheel as a HID device of the running kernel (/dev/uhid), for
+// testing the programs through hidraw and hidapi exactly as a real wheel would meet them.
+#include "protocol/wheelprotocol.h"
+#include "virtualwheel/uhidwheel.h"
+#include "virtualwheel/virtualwheel.h"
+#include "virtualwheel/wheelcontrolserver.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QTextStream>
+#include <algorithm>
+
+namespace {
+int fail(const QString& message)
+{
+    QTextStream(stderr) << "tarvo-uhid-wheel: " << message << '\n';
+    return 2;
+}
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("tarvo-uhid-wheel"));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("A virtual Tarvo wheel in the kernel, through /dev/uhid."));
+    parser.addHelpOption();
+    const QCommandLineOption model(QStringLiteral("virtual-wheel"), QStringLiteral("Model text the wheel reports."),
+                                   QStringLiteral("MODEL"), QStringLiteral("R-VELO"));
+    const QCommandLineOption pid(QStringLiteral("virtual-wheel-pid"), QStringLiteral("Product id, 2007 to 200d."),
+                                 QStringLiteral("HEX"), QStringLiteral("2007"));
+    const QCommandLineOption stateFile(QStringLiteral("virtual-wheel-state"),
+                                       QStringLiteral("Keep the wheel's flash in FILE (JSON)."),
+                                       QStringLiteral("FILE"));
+    const QCommandLineOption control(QStringLiteral("wheel-control"),
+                                     QStringLiteral("Listen for control commands on the local socket NAME."),
+                                     QStringLiteral("NAME"));
+    parser.addOptions({model, pid, stateFile, control});
+    parser.process(app);
+
+    bool ok = false;
+    const std::uint16_t productId = std::uint16_t(parser.value(pid).toUInt(&ok, 16));
+    const auto& ids = tarvo::kProductIds;
+    if (!ok || std::find(ids.begin(), ids.end(), productId) == ids.end())
+        return fail(QStringLiteral("--virtual-wheel-pid: expected 2007 to 200d, got '%1'").arg(parser.value(pid)));
+
+    VirtualWheel wheel(parser.value(model), productId);
+    QString error;
+    if (parser.isSet(stateFile) && !wheel.attachStateFile(parser.value(stateFile), &error))
+        return fail(error);
+    WheelControlServer server(&wheel);
+    if (parser.isSet(control) && !server.listen(parser.value(control)))
+        return fail(QStringLiteral("--wheel-control: %1").arg(server.errorString()));
+    UhidWheel uhid(&wheel);
+    if (!uhid.start(&error))
+        return fail(error);
+    return QCoreApplication::exec();
+}
