@@ -166,7 +166,8 @@ void UhidWheel::onInputQueued()
         event.type = UHID_INPUT2;
         event.u.input2.size = std::uint16_t(count);
         std::memcpy(event.u.input2.data, report, std::size_t(count));
-        writeEvent(&event, sizeof event);
+        if (!writeEvent(&event, sizeof event))
+            qWarning("uhid wheel: UHID_INPUT2 refused: %s", std::strerror(errno));
     }
 }
 

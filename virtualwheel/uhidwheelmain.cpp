@@ -7,6 +7,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QLocalSocket>
 #include <QTextStream>
 #include <algorithm>
 
@@ -15,6 +16,22 @@ int fail(const QString& message)
 {
     QTextStream(stderr) << "tarvo-uhid-wheel: " << message << '\n';
     return 2;
+}
+
+// One control line to a running wheel, its answer on stdout: a shell script drives the wheel
+// without a socket tool of its own.
+int tell(const QString& name, const QString& line)
+{
+    QLocalSocket socket;
+    socket.connectToServer(name);
+    if (!socket.waitForConnected(5000))
+        return fail(QStringLiteral("--tell: %1").arg(socket.errorString()));
+    socket.write(line.toUtf8() + '\n');
+    QByteArray answer;
+    while (!answer.contains('\n') && socket.waitForReadyRead(30000))
+        answer += socket.readAll();
+    QTextStream(stdout) << answer;
+    return answer.startsWith("error") || !answer.contains('\n') ? 1 : 0;
 }
 } // namespace
 
@@ -35,8 +52,15 @@ int main(int argc, char* argv[])
     const QCommandLineOption control(QStringLiteral("wheel-control"),
                                      QStringLiteral("Listen for control commands on the local socket NAME."),
                                      QStringLiteral("NAME"));
-    parser.addOptions({model, pid, stateFile, control});
+    const QCommandLineOption tellOption(QStringLiteral("tell"),
+                                        QStringLiteral("Send the command line given as the argument to the wheel "
+                                                       "listening on NAME, print its answer and exit."),
+                                        QStringLiteral("NAME"));
+    parser.addOptions({model, pid, stateFile, control, tellOption});
+    parser.addPositionalArgument(QStringLiteral("COMMAND"), QStringLiteral("With --tell: the control command."));
     parser.process(app);
+    if (parser.isSet(tellOption))
+        return tell(parser.value(tellOption), parser.positionalArguments().join(QLatin1Char(' ')));
 
     bool ok = false;
     const std::uint16_t productId = std::uint16_t(parser.value(pid).toUInt(&ok, 16));

@@ -1,0 +1,177 @@
+// The window on a wheel in the kernel: hidapi's hidraw backend, /dev/hidraw*, the HID core and
+// a tarvo-uhid-wheel answering through /dev/uhid. Run inside the test guest by
+// scripts/kernel-test.sh, which starts the wheels: R-VELO on 2007 (control socket named by
+// TARVO_WHEEL_CONTROL) and a KTR2 on 200a (TARVO_SECOND_WHEEL_CONTROL), plugged in first.
+#include "app/mainwindow.h"
+#include "app/messagebox.h"
+#include "device/devicehandle.h"
+#include "device/hidapibackend.h"
+#include "device/hidtrace.h"
+#include "e2e/tracefile.h"
+#include "settings/ledslottables.h"
+#include "support/controlsocket.h"
+#include "support/mainwindowprobe.h"
+#include "ui_mainwindow.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+namespace {
+constexpr int kWait = 20000; // the guest runs without KVM on a shared machine
+} // namespace
+
+class TestKernelWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void opensTheFirstProductIdOfTwo();
+    void followsInputReports();
+    void ledSaveWritesTheBlocksInOrder();
+    void unplugAndPlugWhileOpen();
+    void unplugDuringFirmwareTransfer();
+
+private:
+    QString tell(const QString& line) { return controlCommand(m_control, line); }
+    QJsonObject state() { return QJsonDocument::fromJson(tell("state").toUtf8()).object(); }
+    bool connected()
+    {
+        return MainWindowProbe::modelName(*m_window) == "R-VELO" && deviceHandle.isOpen()
+            && MainWindowProbe::eventThread(*m_window).isRunning();
+    }
+    QList<TraceLine> trace() { return readTrace(m_tracePath); }
+    Ui::MainWindow* ui() { return MainWindowProbe::ui(*m_window); }
+
+    QString m_control;
+    QTemporaryDir m_dir;
+    QString m_tracePath;
+    HidApiBackend m_hidapi;
+    std::unique_ptr<HidTrace> m_trace;
+    std::unique_ptr<MainWindow> m_window;
+};
+
+void TestKernelWindow::initTestCase()
+{
+    m_control = qEnvironmentVariable("TARVO_WHEEL_CONTROL");
+    if (m_control.isEmpty())
+        QSKIP("runs inside the kernel test guest (scripts/kernel-test.sh)");
+    QVERIFY(tell("state").startsWith('{'));
+    m_tracePath = m_dir.filePath("trace.log");
+    m_trace = std::make_unique<HidTrace>(&m_hidapi, m_tracePath);
+    deviceHandle.setBackend(m_trace.get());
+    m_window = std::make_unique<MainWindow>();
+    m_window->show();
+}
+
+void TestKernelWindow::cleanupTestCase()
+{
+    m_window.reset();
+    deviceHandle.close();
+    deviceHandle.setBackend(nullptr);
+}
+
+void TestKernelWindow::opensTheFirstProductIdOfTwo()
+{
+    // hidraw lists the KTR2 first; the window still takes 2007, the first of the seven.
+    QTRY_VERIFY_WITH_TIMEOUT(connected(), kWait);
+    QCOMPARE(MainWindowProbe::productId(*m_window), 0x2007u);
+    QCOMPARE(ui()->lbHead->text(), QStringLiteral("TARVO R-VELO"));
+    bool modelAnswer = false;
+    for (const TraceLine& line : trace())
+        modelAnswer |= line.kind == "get-feature" && line.data.startsWith("020d" + QByteArray("R-VELO").toHex());
+    QVERIFY(modelAnswer);
+}
+
+void TestKernelWindow::followsInputReports()
+{
+    // Right paddle 2048, left 1024, input 0 pressed; then released. Whole reports: the HID core
+    // does not pass a report shorter than its descriptor says on to hidraw.
+    QCOMPARE(tell("input 00080004010000000000000000000000"), QStringLiteral("ok"));
+    QTRY_COMPARE_WITH_TIMEOUT(ui()->pbIB1->statusTip(), QStringLiteral("SHOW"), kWait);
+    // The bars follow at the screen's pace.
+    QTRY_COMPARE_WITH_TIMEOUT(ui()->pgAdcR->value(), 2048, kWait);
+    QTRY_COMPARE_WITH_TIMEOUT(ui()->pgAdcL->value(), 1024, kWait);
+    QCOMPARE(tell("input 00080004000000000000000000000000"), QStringLiteral("ok"));
+    QTRY_COMPARE_WITH_TIMEOUT(ui()->pbIB1->statusTip(), QStringLiteral("HIDE"), kWait);
+}
+
+void TestKernelWindow::ledSaveWritesTheBlocksInOrder()
+{
+    const tarvo::LedSlotTable* table = tarvo::ledSendTable("R-VELO");
+    QVERIFY(table && table->size() > 0);
+    auto* first = m_window->findChild<QPushButton*>(QString::fromLatin1((*table)[0].button));
+    QVERIFY(first);
+    MainWindowProbe::setLedButtonColour(*m_window, first, QColor(255, 0, 0));
+    const qsizetype before = trace().size();
+    MessageBox::clearShown();
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    QTest::mouseClick(ui()->pbSave, Qt::LeftButton);
+    QCOMPARE(MessageBox::shown().value(0).text, QStringLiteral("LED colors saved."));
+
+    QStringList blocks;
+    bool committed = false;
+    for (const TraceLine& line : trace().mid(before)) {
+        if (line.kind == "write") {
+            QCOMPARE(line.result, 20);
+            blocks.append(line.data.mid(2, 2));
+        }
+        committed |= line.kind == "send-feature" && line.data.startsWith("020e") && !blocks.isEmpty();
+    }
+    QCOMPARE(blocks, QStringList({"00", "01", "03", "02"}));
+    QVERIFY(committed);
+    // The output reports reached the wheel and the commit stored them: slot 0 is red now.
+    const QJsonArray leds = state().value("flash").toObject().value("leds").toArray();
+    QCOMPARE(leds.at(0).toInt(), 255);
+    QCOMPARE(leds.at(1).toInt(), 0);
+    QCOMPARE(leds.at(2).toInt(), 0);
+}
+
+void TestKernelWindow::unplugAndPlugWhileOpen()
+{
+    // Without the second wheel, which the window would take the moment the first one goes.
+    QCOMPARE(controlCommand(qEnvironmentVariable("TARVO_SECOND_WHEEL_CONTROL"), "unplug"), QStringLiteral("ok"));
+    QCOMPARE(tell("unplug"), QStringLiteral("ok"));
+    QTRY_COMPARE_WITH_TIMEOUT(ui()->lbHead->text(), QStringLiteral("WAITING FOR DEVICE..."), kWait);
+    QVERIFY(!deviceHandle.isOpen());
+    QCOMPARE(tell("plug"), QStringLiteral("ok"));
+    QTRY_VERIFY_WITH_TIMEOUT(connected(), kWait);
+    QCOMPARE(ui()->lbHead->text(), QStringLiteral("TARVO R-VELO"));
+}
+
+void TestKernelWindow::unplugDuringFirmwareTransfer()
+{
+    const QString image = m_dir.filePath("full.bin");
+    QFile file(image);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(229376, '\x5a'));
+    file.close();
+    QCOMPARE(tell("latency 2"), QStringLiteral("ok"));
+    const qsizetype before = trace().size();
+    MessageBox::clearShown();
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    ui()->lePath->setText(image);
+    QTest::mouseClick(ui()->pbUpgrade, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(state().value("firmware").toObject().value("blocks").toInt() >= 100, kWait);
+    QCOMPARE(tell("unplug"), QStringLiteral("ok"));
+
+    QTRY_COMPARE_WITH_TIMEOUT(MessageBox::shown().size(), qsizetype(1), kWait);
+    QCOMPARE(MessageBox::shown().at(0).text, QStringLiteral("Firmware update failed."));
+    QTRY_COMPARE_WITH_TIMEOUT(ui()->lbHead->text(), QStringLiteral("WAITING FOR DEVICE..."), kWait);
+    for (const TraceLine& line : trace().mid(before))
+        QVERIFY2(!(line.kind == "send-feature" && line.data.startsWith("0210")), "an end frame was sent");
+    QCOMPARE(state().value("firmware").toObject().value("complete").toBool(), false);
+
+    QCOMPARE(tell("latency 0"), QStringLiteral("ok"));
+    QCOMPARE(tell("plug"), QStringLiteral("ok"));
+    QTRY_VERIFY_WITH_TIMEOUT(connected(), kWait);
+}
+
+QTEST_MAIN(TestKernelWindow)
+#include "tst_kernelwindow.moc"
