@@ -24,42 +24,47 @@ guest_main() {
     ctl=$build/cli/tarvoctl
     uhid=$build/virtualwheel/tarvo-uhid-wheel
     failures=0
+    declare -gA wheel_in wheel_out
 
     # A second wheel, plugged in first, so that enumeration lists it before the 2007 wheel.
     start_wheel KTR2 200a ktr2
     start_wheel R-VELO 2007 rvelo
-    tell rvelo "latency 0" >/dev/null
 
-    # name | exit code | what the output must match (extended regex) | command
-    scenario "list shows both wheels with hidraw paths" 0 '^2007  /dev/hidraw[0-9]+  R-VELO' "$ctl" list
-    scenario "list shows the second wheel" 0 '^200a  /dev/hidraw[0-9]+  KTR2' "$ctl" list
-    scenario "info reads every setting" 0 'pulse-width: 100' "$ctl" info
-    scenario "info opens the first product id" 0 '^product-id: 2007' "$ctl" info
-    scenario "set --save" 0 '^paddle-mode: 131' "$ctl" set --save pulse-width=60 paddle=right bite-point=30
-    scenario "info shows the change" 0 '^pulse-width: 60' "$ctl" info
-    scenario "the wheel stored it" 0 '"flash":\{[^}]*"pulseWidth":60' tell rvelo state
+    # name | exit code | what the output must match (extended regexes joined by " && ") | command
+    scenario "list shows both wheels with hidraw paths" 0 \
+        '^2007  /dev/hidraw[0-9]+  R-VELO$ && ^200a  /dev/hidraw[0-9]+  KTR2$' "$ctl" list
+    scenario "info opens the first product id and reads every setting" 0 \
+        '^product-id: 2007$ && ^battery: 87%$ && ^firmware: 	Aug  3 2023,14:05$ && ^pulse-width: 100$ && ^leds: (#ffffff ){47}#ffffff$' \
+        "$ctl" info
+    scenario "set --save" 0 '^paddle-mode: 131$' "$ctl" set --save pulse-width=60 paddle=right bite-point=30
+    scenario "info shows the change" 0 '^pulse-width: 60$ && ^bite-point: 30$' "$ctl" info
+    scenario "the wheel stored it" 0 '"flash":\{[^}]*"paddleMode":131,"pulseWidth":60' tell rvelo state
     scenario "backup" 0 '' "$ctl" backup /tmp/profile.json
-    scenario "change after the backup" 0 '^pulse-width: 200' "$ctl" set --save pulse-width=200 paddle=off
-    scenario "restore" 0 '' "$ctl" restore /tmp/profile.json
-    scenario "restore gives the backed-up state" 0 '^pulse-width: 60' "$ctl" info
-    scenario "restored into the flash" 0 '"flash":\{[^}]*"paddleMode":131,"pulseWidth":60' tell rvelo state
+    scenario "change after the backup" 0 '^pulse-width: 200$' "$ctl" set --save pulse-width=200 paddle=off
+    scenario "restore gives the backed-up state" 0 '' "$ctl" restore /tmp/profile.json
+    scenario "the wheel holds it again" 0 \
+        '"flash":\{[^}]*"paddleMode":131,"pulseWidth":60 && "live":\{[^}]*"paddleMode":131,"pulseWidth":60' tell rvelo state
     scenario "clear-flash" 0 '' "$ctl" --yes clear-flash
     scenario "the flash is factory-new" 0 '"flash":\{[^}]*"paddleMode":50,"pulseWidth":100' tell rvelo state
 
     flash_full_image
-
     unplug_during_info
-
     permissions "$src"
 
-    scenario "the window: connect, inputs, LED save, unplug, transfer cut" 0 '' \
+    scenario "the window: two wheels, inputs, LED save, unplug, transfer cut" 0 '' \
         env TARVO_WHEEL_CONTROL=rvelo TARVO_SECOND_WHEEL_CONTROL=ktr2 "$build/tests/kernel/tst_kernelwindow"
 
     echo "$markers-RESULT failures=$failures"
 }
 
-start_wheel() { # model, product id, control name
-    "$uhid" --virtual-wheel "$1" --virtual-wheel-pid "$2" --wheel-control "$3" &
+start_wheel() { # model, product id, name: the control socket's, and the pipes' to its stdin and stdout
+    mkfifo "/tmp/$3.in" "/tmp/$3.out"
+    "$uhid" --virtual-wheel "$1" --virtual-wheel-pid "$2" --wheel-control "$3" --control-stdin \
+        <"/tmp/$3.in" >"/tmp/$3.out" &
+    exec {fd}>"/tmp/$3.in"
+    wheel_in[$3]=$fd
+    exec {fd}<"/tmp/$3.out"
+    wheel_out[$3]=$fd
     local i
     for i in $(seq 100); do
         ls /sys/bus/hid/devices/0003:7E57:"${2^^}".*/hidraw/ >/dev/null 2>&1 && return 0
@@ -69,31 +74,47 @@ start_wheel() { # model, product id, control name
     failures=$((failures + 1))
 }
 
-tell() { # control name, command...
-    "$uhid" --tell "$@"
+tell() { # wheel name, command...: the answer line
+    local answer
+    echo "${*:2}" >&"${wheel_in[$1]}"
+    read -r -t 30 answer <&"${wheel_out[$1]}"
+    echo "$answer"
+    [ "${answer#error}" = "$answer" ]
 }
 
-# Runs one case: the exit code must match, and the output (stdout and stderr) the pattern, or
-# with a leading "!" must not match it. No case may take more than a minute.
-scenario() { # name, exit code, pattern, command...
-    local name=$1 code=$2 pattern=$3 output rc=0 matched=0 started
+# Runs one case: the exit code must match, and the output (stdout and stderr) every pattern, or
+# with a leading "!" must not match it. No command may take more than a minute and a half.
+scenario() { # name, exit code, patterns, command...
+    local name=$1 code=$2 patterns=$3 output rc=0 ok=1 pattern started
     shift 3
     started=$(date +%s.%N)
-    output=$(timeout 60 "$@" 2>&1) || rc=$?
-    grep -Eq -- "${pattern#!}" <<<"$output" && matched=1
-    [ "${pattern:0:1}" = "!" ] && matched=$((1 - matched))
-    if [ "$rc" -eq "$code" ] && { [ -z "$pattern" ] || [ $matched -eq 1 ]; }; then
+    if declare -F "$1" >/dev/null; then
+        output=$("$@" 2>&1) || rc=$?
+    else
+        output=$(timeout 90 "$@" 2>&1) || rc=$?
+    fi
+    [ "$rc" -eq "$code" ] || ok=0
+    while [ -n "$patterns" ]; do
+        pattern=${patterns%% && *}
+        [ "$pattern" = "$patterns" ] && patterns= || patterns=${patterns#* && }
+        if [ "${pattern:0:1}" = "!" ]; then
+            grep -Eq -- "${pattern:1}" <<<"$output" && ok=0
+        else
+            grep -Eq -- "$pattern" <<<"$output" || ok=0
+        fi
+    done
+    if [ $ok -eq 1 ]; then
         echo "ok   $name ($(awk -v a="$started" -v b="$(date +%s.%N)" 'BEGIN { printf "%.1f s", b - a }'))"
     else
-        echo "FAIL $name (exit $rc, expected $code; pattern $pattern)"
-        sed 's/^/     | /' <<<"$output" | head -40
+        echo "FAIL $name (exit $rc, expected $code; patterns $3)"
+        sed 's/^/     | /' <<<"$output" | tail -40
         failures=$((failures + 1))
     fi
 }
 
 flash_full_image() {
     head -c 229376 /dev/urandom >/tmp/full.bin
-    local md5 times start end
+    local md5 start end user system
     md5=$(md5sum /tmp/full.bin | cut -d' ' -f1)
     start=$(date +%s.%N)
     scenario "flash of a 229,376-byte image" 0 'progress 100%' \
@@ -113,32 +134,26 @@ unplug_during_info() {
     tell rvelo "latency 100" >/dev/null
     "$ctl" info >/tmp/info.out 2>&1 &
     local pid=$! i rc=0
-    for i in $(seq 200); do
+    for i in $(seq 400); do
         ls -l /proc/$pid/fd 2>/dev/null | grep -q hidraw && break
         sleep 0.05
     done
-    sleep 0.3
+    sleep 0.5
     tell rvelo unplug >/dev/null
     wait $pid || rc=$?
     scenario "unplug during info: exit 1 and the reason" 0 "^exit 1: .*reading the .* from the wheel failed" \
         bash -c "echo exit $rc: \$(cat /tmp/info.out)"
     tell rvelo "latency 0" >/dev/null
     tell rvelo plug >/dev/null
-    scenario "the wheel is back after plug" 0 '^2007  /dev/hidraw' retry "$ctl" list
-}
-
-retry() { # command...: a few tries while udev-less hidraw nodes come and go
-    local i
-    for i in $(seq 50); do
-        "$@" 2>&1 | grep -q '/dev/hidraw' && break
-        sleep 0.1
-    done
-    "$@"
 }
 
 permissions() { # source folder
-    local node as_nobody
-    node=$(basename "$(ls -d /sys/bus/hid/devices/0003:7E57:2007.*/hidraw/hidraw* | head -1)")
+    local node as_nobody i
+    for i in $(seq 50); do # the node of the wheel plugged in again
+        node=$(basename "$(ls -d /sys/bus/hid/devices/0003:7E57:2007.*/hidraw/hidraw* 2>/dev/null | head -1)")
+        [ -e "/dev/$node" ] && break
+        sleep 0.1
+    done
     mkdir -p /tmp/nobody && chown 65534:65534 /tmp/nobody && chmod 700 /tmp/nobody
     as_nobody=(setpriv --reuid=65534 --regid=65534 --clear-groups
         env HOME=/tmp/nobody XDG_CONFIG_HOME=/tmp/nobody XDG_RUNTIME_DIR=/tmp/nobody)

@@ -173,8 +173,11 @@ void UhidWheel::onInputQueued()
 
 void UhidWheel::onReadable()
 {
+    // One event per wake-up: a program sending report after report would otherwise keep this
+    // loop busy, and a control command (an unplug in the middle of a transfer) would wait for
+    // the end of the transfer.
     uhid_event event{};
-    while (::read(m_fd, &event, sizeof event) > 0) {
+    if (::read(m_fd, &event, sizeof event) > 0) {
         switch (event.type) {
         case UHID_GET_REPORT: {
             const uhid_get_report_req request = event.u.get_report;

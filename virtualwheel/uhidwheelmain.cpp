@@ -8,8 +8,10 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QLocalSocket>
+#include <QSocketNotifier>
 #include <QTextStream>
 #include <algorithm>
+#include <unistd.h>
 
 namespace {
 int fail(const QString& message)
@@ -56,7 +58,10 @@ int main(int argc, char* argv[])
                                         QStringLiteral("Send the command line given as the argument to the wheel "
                                                        "listening on NAME, print its answer and exit."),
                                         QStringLiteral("NAME"));
-    parser.addOptions({model, pid, stateFile, control, tellOption});
+    const QCommandLineOption stdinControl(QStringLiteral("control-stdin"),
+                                          QStringLiteral("Also take control commands on stdin, one a line, and "
+                                                         "answer each on stdout."));
+    parser.addOptions({model, pid, stateFile, control, tellOption, stdinControl});
     parser.addPositionalArgument(QStringLiteral("COMMAND"), QStringLiteral("With --tell: the control command."));
     parser.process(app);
     if (parser.isSet(tellOption))
@@ -78,5 +83,24 @@ int main(int argc, char* argv[])
     UhidWheel uhid(&wheel);
     if (!uhid.start(&error))
         return fail(error);
+    // A script drives the wheel through a pipe without starting a client for each command.
+    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
+    input.setEnabled(parser.isSet(stdinControl));
+    QByteArray pending;
+    QObject::connect(&input, &QSocketNotifier::activated, [&] {
+        char chunk[4096];
+        const ssize_t count = ::read(STDIN_FILENO, chunk, sizeof chunk);
+        if (count <= 0) {
+            input.setEnabled(false); // the script closed its end; the socket still works
+            return;
+        }
+        pending.append(chunk, qsizetype(count));
+        qsizetype end;
+        while ((end = pending.indexOf('\n')) >= 0) {
+            const QString line = QString::fromUtf8(pending.left(end));
+            pending.remove(0, end + 1);
+            QTextStream(stdout) << server.execute(line) << '\n' << Qt::flush;
+        }
+    });
     return QCoreApplication::exec();
 }
