@@ -12,6 +12,8 @@ TARVO_PACKAGES=(
     # The optional feature set: Qt Bluetooth, and the registry test cross-compiled with
     # mingw-w64 and run under Wine.
     qt6-connectivity-dev g++-mingw-w64-x86-64-posix wine64
+    # The kernel test: a qemu guest with the distribution's kernel, busybox and udevadm.
+    qemu-system-x86 linux-image-amd64 busybox-static udev
 )
 
 tarvo_install_dependencies() {

@@ -160,6 +160,9 @@ permissions() { # source folder
     scenario "unprivileged list: present, not openable, the udev rule" 0 \
         "^2007  /dev/$node  No permission to open /dev/$node .*udev rule 70-tarvoset.rules" "${as_nobody[@]}" "$ctl" list
     scenario "unprivileged info: no wheel, and why" 3 "No permission to open /dev/$node" "${as_nobody[@]}" "$ctl" info
+    scenario "unprivileged window: the reason in its log and on pbStatus" 0 \
+        "tarvoset.device: No permission to open /dev/$node .*70-tarvoset.rules" "${as_nobody[@]}" \
+        TARVO_EXPECT_NO_PERMISSION=1 "$build/tests/kernel/tst_kernelwindow" waitsWithoutPermission
     # udevadm test keeps the tags it computed under /run/udev: the case without the rule first.
     scenario "without the rule the node gets no uaccess tag" 0 '!^TAGS=.*:uaccess:' udevadm test "/sys/class/hidraw/$node"
     mkdir -p /run/udev/rules.d
@@ -247,7 +250,7 @@ echo "$markers-EXIT \$?"
 poweroff -f
 EOF
 chmod +x "$root/init"
-(cd "$root" && find . | cpio -o -H newc --quiet) >"$work/initramfs.cpio"
+(cd "$root" && find . | /bin/busybox cpio -o -H newc 2>/dev/null) >"$work/initramfs.cpio"
 
 run_guest() { # accel, seconds, extra kernel arguments
     # One vCPU: without KVM, each feature report's round trip between two processes on two
