@@ -23,7 +23,7 @@
 #include <memory>
 
 namespace {
-constexpr int kWait = 20000; // the guest runs without KVM on a shared machine
+constexpr int kWait = 60000; // the guest may run without KVM on a busy machine
 } // namespace
 
 class TestKernelWindow : public QObject
@@ -159,7 +159,7 @@ void TestKernelWindow::unplugDuringFirmwareTransfer()
     MessageBox::setNextAnswer(QMessageBox::Ok);
     ui()->lePath->setText(image);
     QTest::mouseClick(ui()->pbUpgrade, Qt::LeftButton);
-    QTRY_VERIFY_WITH_TIMEOUT(state().value("firmware").toObject().value("blocks").toInt() >= 100, kWait);
+    QTRY_VERIFY_WITH_TIMEOUT(state().value("firmware").toObject().value("blocks").toInt() >= 20, kWait);
     QCOMPARE(tell("unplug"), QStringLiteral("ok"));
 
     QTRY_COMPARE_WITH_TIMEOUT(MessageBox::shown().size(), qsizetype(1), kWait);
