@@ -41,7 +41,13 @@ private slots:
     void waitsWithoutPermission();
 
 private:
-    QString tell(const QString& line) { return controlCommand(m_control, line); }
+    // A guest without KVM on a busy machine can take seconds to answer; an empty answer would
+    // read as a state without blocks or LEDs.
+    QString tell(const QString& line)
+    {
+        ControlSocket socket;
+        return socket.connect(m_control) ? socket.send(line, kWait) : QStringLiteral("<no connection>");
+    }
     QJsonObject state() { return QJsonDocument::fromJson(tell("state").toUtf8()).object(); }
     bool connected()
     {
